@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds a Release build and starts the calculator.
+set -euo pipefail
+cd "$(dirname "$0")"
+
+scripts/install-deps.sh run
+
+build=build/release
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$build"
+
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  cat >&2 <<EOT
+Rechner ist gebaut ($build/window/rechner), kann aber kein Fenster zeigen: es gibt
+keine grafische Anzeige (weder DISPLAY noch WAYLAND_DISPLAY ist gesetzt). Starten Sie
+es auf einem Desktop, oder auf einer virtuellen Anzeige mit
+"sudo apt-get install xvfb && xvfb-run -a $build/window/rechner".
+EOT
+  exit 1
+fi
+exec "$build/window/rechner"

@@ -1,0 +1,192 @@
+// Form1 as the user sees it: every control's kind, caption, place, size,
+// font and tab place, checked against the window's design table below.
+
+#include "window/form1.hpp"
+
+#include <QApplication>
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using rechner::Form1;
+
+namespace {
+
+struct Expected {
+    const char* name;
+    char kind;   // 'T' text field, 'K' key, 'L' label
+    const char* caption;
+    int left, top, width, height;   // twips
+    const char* family;             // "" for the window's default font
+    double points;
+    bool bold;
+};
+
+// In tab order.
+const std::vector<Expected> kDesign = {
+    {"txt_Text1", 'T', "", 480, 360, 4455, 495, "Arial", 12, false},
+    {"txt_Text2", 'T', "", 480, 1380, 4455, 495, "Arial", 12, false},
+    {"txt_Text3", 'T', "", 480, 2400, 4455, 495, "Arial", 12, true},
+    {"cm_Command8", 'K', "8", 1680, 3480, 735, 375, "Arial", 9.75, true},
+    {"cm_Command9", 'K', "9", 2820, 3480, 735, 375, "Arial", 9.75, true},
+    {"cm_Command18", 'K', "löschen", 6960, 3480, 855, 375, "Arial", 8.25, true},
+    {"cm_Command7", 'K', "7", 600, 3480, 735, 375, "Arial", 9.75, true},
+    {"cm_Command4", 'K', "4", 600, 4005, 735, 375, "Arial", 9.75, true},
+    {"cm_Command5", 'K', "5", 1680, 4005, 735, 375, "Arial", 9.75, true},
+    {"cm_Command6", 'K', "6", 2820, 4005, 735, 375, "Arial", 9.75, true},
+    {"cm_Command15", 'K', "x", 3870, 4005, 735, 375, "Arial", 12, true},
+    {"cm_Command1", 'K', "1", 600, 4515, 735, 375, "Arial", 9.75, true},
+    {"cm_Command2", 'K', "2", 1680, 4515, 735, 375, "Arial", 9.75, true},
+    {"cm_Command3", 'K', "3", 2820, 4515, 735, 375, "Arial", 9.75, true},
+    {"cm_Command16", 'K', "-", 3870, 4515, 735, 375, "Arial", 12, true},
+    {"cm_Command11", 'K', "0", 600, 5040, 735, 375, "Arial", 9.75, true},
+    {"cm_Command12", 'K', ".", 1680, 5040, 735, 375, "Arial", 14.25, true},
+    {"cm_Command13", 'K', "=", 2820, 5040, 735, 375, "Arial", 12, true},
+    {"cm_Command17", 'K', "+", 3870, 5040, 735, 375, "Arial", 12, true},
+    {"Label1", 'L', "Variable 1", 5040, 480, 1695, 375, "", 0, false},
+    {"Label2", 'L', "Variable 2", 5040, 1560, 1695, 375, "", 0, false},
+    {"Label3", 'L', "Resultat", 5040, 2520, 1695, 375, "", 0, false},
+    {"Label4", 'L', "   =", 4920, 1920, 615, 375, "MS Sans Serif", 13.5, false},
+    {"txt_Text5", 'T', "", 4440, 960, 495, 315, "Arial", 12, true},
+    {"cm_Command20", 'K', "Exit", 6960, 5760, 855, 375, "Arial", 8.25, true},
+    {"cm_Command110", 'K', "Pi", 4920, 4005, 735, 375, "Arial", 9.75, true},
+    {"cm_Command14", 'K', "/", 3870, 3480, 735, 375, "Arial", 12, true},
+    {"cm_Command100", 'K', "(x)2", 4920, 3480, 735, 375, "Arial", 9.75, true},
+    {"cm_Command120", 'K', "R > M", 4920, 4515, 735, 375, "Arial", 9.75, true},
+    {"cm_Command130", 'K', "R < M", 4920, 5040, 735, 375, "Arial", 9.75, true},
+    {"cm_Command200", 'K', " Schritt   zurück", 6960, 4005, 855, 1140, "Arial", 8.25, true},
+    {"cm_Command600", 'K', "Umrechnung in Binär", 600, 5760, 2295, 375, "", 0, false},
+    {"cm_Command610", 'K', "Umrechnung in Dezimal", 600, 6480, 2295, 375, "", 0, false},
+    {"cm_Command700", 'K', "sqrt", 6000, 3480, 735, 375, "Arial", 9.75, true},
+    {"cm_Command710", 'K', "sin", 6000, 4005, 735, 375, "Arial", 9.75, true},
+    {"cm_Command720", 'K', "cos", 6000, 4515, 735, 375, "Arial", 9.75, true},
+    {"cm_Command730", 'K', "tan", 6000, 5040, 735, 375, "Arial", 9.75, true},
+    {"Label5", 'L', nullptr, 1560, 7200, 5295, 255, "", 0, false},
+};
+
+QString captionOf(QWidget* widget)
+{
+    if (auto* key = qobject_cast<QPushButton*>(widget)) return key->text();
+    if (auto* label = qobject_cast<QLabel*>(widget)) return label->text();
+    return qobject_cast<QLineEdit*>(widget)->text();
+}
+
+char kindOf(QWidget* widget)
+{
+    if (qobject_cast<QPushButton*>(widget)) return 'K';
+    if (qobject_cast<QLabel*>(widget)) return 'L';
+    if (qobject_cast<QLineEdit*>(widget)) return 'T';
+    return '?';
+}
+
+} // namespace
+
+TEST(Layout, EveryControlStandsWhereTheDesignPutsIt)
+{
+    Form1 form;
+    EXPECT_EQ(form.windowTitle(), "Form1");
+    EXPECT_EQ(form.size(), QSize(548, 506));
+    EXPECT_EQ(form.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly).size(), 38);
+
+    for (const Expected& e : kDesign) {
+        auto* widget = form.findChild<QWidget*>(QString::fromUtf8(e.name));
+        ASSERT_NE(widget, nullptr) << e.name;
+        EXPECT_EQ(kindOf(widget), e.kind) << e.name;
+        if (e.caption != nullptr) {
+            EXPECT_EQ(captionOf(widget).toStdString(), e.caption) << e.name;
+        }
+        EXPECT_EQ(widget->geometry(), QRect(e.left / 15, e.top / 15, e.width / 15, e.height / 15)) << e.name;
+        const QFont font = widget->font();
+        if (*e.family == '\0') {
+            EXPECT_EQ(font, form.font()) << e.name;
+        } else {
+            EXPECT_EQ(font.family().toStdString(), e.family) << e.name;
+            EXPECT_DOUBLE_EQ(font.pointSizeF(), e.points) << e.name;
+            EXPECT_EQ(font.weight(), e.bold ? QFont::Bold : QFont::Normal) << e.name;
+            EXPECT_FALSE(font.italic() || font.underline() || font.strikeOut()) << e.name;
+        }
+        if (auto* key = qobject_cast<QPushButton*>(widget)) {
+            EXPECT_FALSE(key->isDefault() || key->autoDefault()) << e.name;
+            EXPECT_FALSE(key->text().contains('&')) << e.name;
+        }
+        if (e.kind == 'L') {
+            EXPECT_EQ(widget->focusPolicy(), Qt::NoFocus) << e.name;
+        } else {
+            EXPECT_FALSE(widget->accessibleName().isEmpty()) << e.name;
+        }
+    }
+}
+
+TEST(Layout, ArialResolvesToAMetricTwin)
+{
+    Form1 form;
+    const QString family = QFontInfo(form.findChild<QWidget*>("cm_Command7")->font()).family();
+    EXPECT_EQ(family, "Liberation Sans");
+    EXPECT_EQ(QFontInfo(form.findChild<QWidget*>("Label4")->font()).family(), "Liberation Sans");
+}
+
+TEST(Layout, DefaultFontCaptionsFitOnOneLine)
+{
+    Form1 form;
+    for (const char* name : {"cm_Command600", "cm_Command610", "Label5"}) {
+        auto* widget = form.findChild<QWidget*>(name);
+        const QFontMetrics metrics(widget->font());
+        int room = widget->width();
+        if (auto* key = qobject_cast<QPushButton*>(widget)) {
+            QStyleOptionButton option;
+            option.initFrom(key);
+            room = key->style()->subElementRect(QStyle::SE_PushButtonContents, &option, key).width();
+        }
+        EXPECT_LE(metrics.horizontalAdvance(captionOf(widget)), room) << name;
+        EXPECT_LE(metrics.height(), widget->height()) << name;
+    }
+}
+
+TEST(Layout, ResizingMovesNothing)
+{
+    Form1 form;
+    form.show();
+    auto* key = form.findChild<QWidget*>("cm_Command200");
+    const QRect before = key->geometry();
+    form.resize(900, 700);
+    QApplication::processEvents();
+    EXPECT_EQ(key->geometry(), before);
+    form.resize(200, 150);
+    QApplication::processEvents();
+    EXPECT_EQ(key->geometry(), before);
+}
+
+TEST(Focus, StartsInVariable1AndTabWalksTheDesignOrder)
+{
+    Form1 form;
+    form.show();
+    QApplication::setActiveWindow(&form);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    ASSERT_NE(QApplication::focusWidget(), nullptr);
+    EXPECT_EQ(QApplication::focusWidget()->objectName(), "txt_Text1");
+
+    std::vector<std::string> walked;
+    std::vector<std::string> expected;
+    for (const Expected& e : kDesign) {
+        if (e.kind != 'L') {
+            expected.push_back(e.name);
+        }
+    }
+    expected.push_back("txt_Text1");   // after "tan" the focus comes back round
+    walked.push_back(QApplication::focusWidget()->objectName().toStdString());
+    for (std::size_t i = 1; i < expected.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        walked.push_back(QApplication::focusWidget()->objectName().toStdString());
+    }
+    EXPECT_EQ(walked, expected);
+}

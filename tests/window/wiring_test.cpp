@@ -1,0 +1,246 @@
+// Clicks and typing on the real widgets: each key runs its operation once,
+// typing runs none, and a run-time error is reported and survived.
+
+#include "window/form1.hpp"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <string>
+#include <vector>
+
+using rechner::Form1;
+
+namespace {
+
+using Shown = std::array<std::string, 4>;
+
+// Types a text key by key; unlike QTest::keyClicks also umlauts and emoji.
+void type(QWidget* widget, const QString& text)
+{
+    for (const char32_t c : text.toUcs4()) {
+        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString::fromUcs4(&c, 1), Qt::NoModifier);
+    }
+}   // txt_Text1, txt_Text2, txt_Text3, txt_Text5
+
+struct Window {
+    Form1 form;
+    std::vector<QString> reported;
+
+    Window()
+    {
+        form.setErrorReporter([this](QWidget*, const QString& message) { reported.push_back(message); });
+    }
+
+    QPushButton* key(const std::string& caption)
+    {
+        for (auto* button : form.findChildren<QPushButton*>()) {
+            if (button->text().toStdString() == caption) return button;
+        }
+        ADD_FAILURE() << "no key " << caption;
+        return nullptr;
+    }
+
+    QLineEdit* field(char n) { return form.findChild<QLineEdit*>(QString("txt_Text%1").arg(n)); }
+
+    // A key caption clicks that key; "@N:text" types text into field N.
+    void steps(const std::vector<std::string>& steps)
+    {
+        for (const auto& step : steps) {
+            if (step.size() >= 3 && step[0] == '@') {
+                type(field(step[1]), QString::fromStdString(step.substr(3)));
+            } else {
+                QTest::mouseClick(key(step), Qt::LeftButton);
+            }
+        }
+    }
+
+    Shown shown()
+    {
+        return {field('1')->text().toStdString(), field('2')->text().toStdString(),
+                field('3')->text().toStdString(), field('5')->text().toStdString()};
+    }
+};
+
+struct KeyRow {
+    std::string key;
+    std::vector<std::string> before;
+    Shown shown;   // after one click; a second run would show something else where it matters
+};
+
+const std::vector<KeyRow> kEveryKey = {
+    {"0", {"1"}, {"10", "", "", ""}},
+    {"1", {}, {"1", "", "", ""}},
+    {"2", {}, {"2", "", "", ""}},
+    {"3", {}, {"3", "", "", ""}},
+    {"4", {}, {"4", "", "", ""}},
+    {"5", {}, {"5", "", "", ""}},
+    {"6", {}, {"6", "", "", ""}},
+    {"7", {}, {"7", "", "", ""}},
+    {"8", {}, {"8", "", "", ""}},
+    {"9", {"+"}, {"", "9", "", "  +"}},
+    {".", {"1"}, {"1.", "", "", ""}},
+    {"Pi", {"+"}, {"", "3.14159265358979", "", "  +"}},
+    {"/", {"8"}, {"8", "", "", "  /"}},
+    {"x", {"8"}, {"8", "", "", "  x"}},
+    {"+", {"8"}, {"8", "", "", "  +"}},
+    {"-", {}, {"-", "", "", ""}},
+    {"=", {"8", "+", "2"}, {"8", "2", "10", "  +"}},
+    {"löschen", {"8", "+", "2", "="}, {"", "", "", ""}},
+    {"(x)2", {"3"}, {"3", "", "9", ""}},
+    {"sqrt", {"9"}, {"9", "", "3", ""}},
+    {"sin", {"3", "0"}, {"30", "", "0.5", ""}},
+    {"cos", {"6", "0"}, {"60", "", "0.5", ""}},
+    {"tan", {"4", "5"}, {"45", "", "1", ""}},
+    {"R > M", {"6"}, {"6", "", "", ""}},
+    {"R < M", {}, {"0", "", "", ""}},
+    {" Schritt   zurück", {"1", "2", "+", "3"}, {"12", "", "", "  +"}},
+    {"Umrechnung in Binär", {"5"}, {"5", "", "00000101", ""}},
+    {"Umrechnung in Dezimal", {"1", "0", "0", "0", "0", "0", "0", "1"}, {"10000001", "", "129", ""}},
+};
+
+} // namespace
+
+TEST(Keys, MouseClickRunsTheKeysOperationOnce)
+{
+    for (const KeyRow& row : kEveryKey) {
+        Window w;
+        w.steps(row.before);
+        QTest::mouseClick(w.key(row.key), Qt::LeftButton);
+        EXPECT_EQ(w.shown(), row.shown) << row.key;
+        EXPECT_TRUE(w.reported.empty()) << row.key;
+    }
+}
+
+TEST(Keys, SpaceOnAFocusedKeyRunsItsOperationOnce)
+{
+    for (const KeyRow& row : kEveryKey) {
+        Window w;
+        w.form.show();
+        w.steps(row.before);
+        QPushButton* key = w.key(row.key);
+        key->setFocus();
+        QTest::keyClick(key, Qt::Key_Space);
+        EXPECT_EQ(w.shown(), row.shown) << row.key;
+    }
+}
+
+TEST(Keys, MemoryRoundTripThroughTheWindow)
+{
+    Window w;
+    w.steps({"2", "+", "3", "=", "R > M", "löschen", "R < M"});
+    EXPECT_EQ(w.shown(), (Shown{"5", "", "", ""}));
+}
+
+TEST(Typing, ChangesOnlyTheFieldAndNoFlag)
+{
+    Window w;
+    w.steps({"@1:5", "+", "@2:3", "="});
+    EXPECT_EQ(w.shown(), (Shown{"5", "3", "8", "  +"}));
+    EXPECT_FALSE(w.form.state().flg_EntryMade);   // typing made no entry: "-" is still a sign
+
+    Window byHand;
+    byHand.steps({"@1:5", "@5:+", "@2:3", "@3:äöü", "="});
+    EXPECT_EQ(byHand.shown(), (Shown{"5", "3", "äöü", "+"}));   // an operator typed by hand chooses nothing
+    EXPECT_FALSE(byHand.form.state().flg_Variable2Active);
+}
+
+TEST(Typing, EnterEscapeAndClicksOnFieldsOrLabelsRunNothing)
+{
+    Window w;
+    w.form.show();
+    w.steps({"7", "+", "2"});
+    const Shown before = w.shown();
+    for (char n : {'1', '2', '3', '5'}) {
+        w.field(n)->setFocus();
+        QTest::keyClick(w.field(n), Qt::Key_Return);
+        QTest::keyClick(w.field(n), Qt::Key_Enter);
+        QTest::keyClick(w.field(n), Qt::Key_Escape);
+        QTest::mouseClick(w.field(n), Qt::LeftButton);
+    }
+    for (auto* label : w.form.findChildren<QLabel*>()) {
+        QTest::mouseClick(label, Qt::LeftButton);
+    }
+    EXPECT_EQ(w.shown(), before);
+    EXPECT_TRUE(w.reported.empty());
+}
+
+TEST(Typing, LongFieldTextsAreNotCutOff)
+{
+    Window w;
+    const std::string longText(40000, '1');
+    w.field('1')->setText(QString::fromStdString(longText));
+    w.steps({"2"});
+    EXPECT_EQ(w.shown()[0].size(), longText.size() + 1);
+}
+
+TEST(RuntimeErrors, AreReportedOnceAndTheCalculatorGoesOn)
+{
+    Window w;
+    w.steps({"@1:1.2.3", "@3:alt", "sin"});
+    ASSERT_EQ(w.reported.size(), 1u);
+    EXPECT_EQ(w.reported[0], QString::fromUtf8("Keine Zahl: „1.2.3“"));
+    EXPECT_EQ(w.shown(), (Shown{"1.2.3", "", "alt", ""}));   // result field not written
+    EXPECT_FALSE(w.form.state().flg_Variable2Active);
+
+    w.reported.clear();
+    w.steps({"löschen", "7", "+", "@2:12,5", "="});
+    ASSERT_EQ(w.reported.size(), 1u);
+    EXPECT_TRUE(w.reported[0].contains("Dezimaltrennzeichen ist der Punkt"));
+    EXPECT_EQ(w.form.state().dbl_Variable1, 7.0);   // converted before Variable 2 failed
+
+    w.reported.clear();
+    w.steps({"löschen", "-", "4", "sqrt", " Schritt   zurück"});
+    EXPECT_EQ(w.reported.size(), 1u);
+    w.steps({"löschen", "9", "sqrt"});
+    EXPECT_EQ(w.shown(), (Shown{"9", "", "3", ""}));
+}
+
+TEST(RuntimeErrors, DefaultReportIsAMessageBoxClosedWithEnter)
+{
+    Form1 form;
+    form.show();
+    QTest::keyClicks(form.findChild<QLineEdit*>("txt_Text1"), "abc");
+    QString title;
+    QString text;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        title = box->windowTitle();
+        text = box->text();
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    QTest::mouseClick(form.findChild<QPushButton*>("cm_Command720"), Qt::LeftButton);
+    EXPECT_EQ(title, "Fehler");
+    EXPECT_EQ(text, QString::fromUtf8("Keine Zahl: „abc“"));
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    QTest::mouseClick(form.findChild<QPushButton*>("cm_Command18"), Qt::LeftButton);
+    EXPECT_EQ(form.findChild<QLineEdit*>("txt_Text1")->text(), "");
+}
+
+TEST(End, ExitQuitsTheApplicationWithStatusZero)
+{
+    Form1 form;
+    form.show();
+    QTimer::singleShot(0, [&] { QTest::mouseClick(form.findChild<QPushButton*>("cm_Command20"), Qt::LeftButton); });
+    QTimer::singleShot(5000, [] { QApplication::exit(99); });   // safety net
+    EXPECT_EQ(QApplication::exec(), 0);
+}
+
+TEST(End, ClosingTheWindowQuitsWithoutAQuestion)
+{
+    Form1 form;
+    form.show();
+    QTimer::singleShot(0, [&] { form.close(); });
+    QTimer::singleShot(5000, [] { QApplication::exit(99); });
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_FALSE(form.isVisible());
+}

@@ -1,0 +1,167 @@
+#include "window/form1.hpp"
+
+#include "engine/operations.hpp"
+#include "runtime/runtime_error.hpp"
+#include "window/form1_controls.hpp"
+
+#include <QCoreApplication>
+#include <QFont>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStyleOptionButton>
+#include <QStylePainter>
+
+namespace rechner {
+namespace {
+
+// A window text field as the keys see it: its whole text, in UTF-8.
+class LineEditField final : public DisplayField {
+public:
+    explicit LineEditField(QLineEdit* edit) : edit_(edit) {}
+    std::string get() const override { return edit_->text().toStdString(); }
+    void set(std::string_view text) override
+    {
+        edit_->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    }
+
+private:
+    QLineEdit* edit_;
+};
+
+// A push button whose caption wraps at its blanks when it is wider than
+// the button; a plain QPushButton never wraps. text() stays the caption.
+class WrappingButton final : public QPushButton {
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QStylePainter painter(this);
+        QStyleOptionButton option;
+        initStyleOption(&option);
+        const QString caption = option.text;
+        option.text.clear();
+        painter.drawControl(QStyle::CE_PushButton, option);
+        const QRect area = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
+        painter.drawItemText(area, Qt::AlignCenter | Qt::TextWordWrap, option.palette, isEnabled(), caption.trimmed(),
+                             QPalette::ButtonText);
+    }
+};
+
+int pixels(int twips) { return twips / kTwipsPerPixel; }
+
+QFont fontFor(const FontDescription& description, const QFont& windowDefault)
+{
+    if (description.family == nullptr) {
+        return windowDefault;
+    }
+    QFont font(QString::fromUtf8(description.family));
+    font.setPointSizeF(description.points);
+    font.setWeight(description.bold ? QFont::Bold : QFont::Normal);
+    return font;
+}
+
+// Text fields hold far more than the toolkit's default of 32767 characters,
+// so that nothing typed or appended is cut off.
+constexpr int kFieldCapacity = 1 << 24;
+
+} // namespace
+
+Form1::Form1(QWidget* parent) : QWidget(parent), end_([] { QCoreApplication::exit(0); })
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Form1"));
+    setWindowIcon(QIcon(QStringLiteral(":/rechner.ico")));
+    resize(pixels(kClientWidthTwips), pixels(kClientHeightTwips));
+    // "MS Sans Serif" is not on Linux desktops; the metric twin of Arial stands in.
+    QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
+
+    QLineEdit* text1 = nullptr;
+    QLineEdit* text2 = nullptr;
+    QLineEdit* text3 = nullptr;
+    QLineEdit* text5 = nullptr;
+    QWidget* previous = nullptr;
+    for (const ControlDescription& control : kForm1Controls) {
+        const QString name = QString::fromUtf8(control.name);
+        const QString caption = QString::fromUtf8(control.caption);
+        QWidget* widget = nullptr;
+        switch (control.kind) {
+        case ControlKind::TextField: {
+            auto* edit = new QLineEdit(this);
+            edit->setMaxLength(kFieldCapacity);
+            widget = edit;
+            if (name == QLatin1String("txt_Text1")) text1 = edit;
+            if (name == QLatin1String("txt_Text2")) text2 = edit;
+            if (name == QLatin1String("txt_Text3")) text3 = edit;
+            if (name == QLatin1String("txt_Text5")) text5 = edit;
+            break;
+        }
+        case ControlKind::Key: {
+            auto* key = new WrappingButton(caption, this);
+            key->setAutoDefault(false);
+            key->setDefault(false);
+            widget = key;
+            const KeyOperation operation = control.operation;
+            if (operation != nullptr) {
+                connect(key, &QPushButton::clicked, this, [this, operation] {
+                    run([this, operation] { operation(state_, *fields_); });
+                });
+            } else {
+                connect(key, &QPushButton::clicked, this, [this] {
+                    run([this] { exitProgram(state_, *fields_, end_); });
+                });
+            }
+            break;
+        }
+        case ControlKind::Label: {
+            auto* label = new QLabel(caption, this);
+            label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+            label->setTextFormat(Qt::PlainText);
+            widget = label;
+            break;
+        }
+        }
+        widget->setObjectName(name);
+        widget->setAccessibleName(QString::fromUtf8(control.accessibleName));
+        widget->setGeometry(pixels(control.left), pixels(control.top), pixels(control.width), pixels(control.height));
+        widget->setFont(fontFor(control.font, font()));
+        if (widget->focusPolicy() != Qt::NoFocus) {
+            if (previous != nullptr) {
+                setTabOrder(previous, widget);
+            }
+            previous = widget;
+        }
+    }
+
+    for (QLineEdit* edit : {text1, text2, text3, text5}) {
+        fieldAdapters_.push_back(std::make_unique<LineEditField>(edit));
+    }
+    fields_ = std::make_unique<DisplayFields>(
+        DisplayFields{*fieldAdapters_[0], *fieldAdapters_[1], *fieldAdapters_[2], *fieldAdapters_[3]});
+    text1->setFocus();
+}
+
+Form1::~Form1() = default;
+
+void Form1::run(const std::function<void()>& operation)
+{
+    // A run-time error stops the key's operation; the fields keep what it
+    // had written, the user is told, and the calculator goes on.
+    try {
+        operation();
+    } catch (const RuntimeError& error) {
+        report_(this, QString::fromUtf8(error.what()));
+    }
+}
+
+void Form1::showErrorBox(QWidget* parent, const QString& message)
+{
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Fehler"), message, QMessageBox::Ok, parent);
+    box.setDefaultButton(QMessageBox::Ok);
+    box.exec();
+}
+
+} // namespace rechner

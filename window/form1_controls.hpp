@@ -1,0 +1,39 @@
+#pragma once
+
+#include "engine/calculator_state.hpp"
+#include "engine/display_fields.hpp"
+
+#include <array>
+
+// The description of the window Form1: every control in tab order, with its
+// place and size in twips (15 twips are one pixel at 96 dots per inch), its
+// font and, for a key, the operation its click runs.
+namespace rechner {
+
+enum class ControlKind { TextField, Key, Label };
+
+struct FontDescription {
+    const char* family;   // nullptr: the window's default user-interface font
+    double points;
+    bool bold;
+};
+
+using KeyOperation = void (*)(CalculatorState&, DisplayFields&);
+
+struct ControlDescription {
+    ControlKind kind;
+    const char* name;
+    const char* caption;
+    int left, top, width, height;   // twips
+    FontDescription font;
+    const char* accessibleName;
+    KeyOperation operation;         // keys only; nullptr for "Exit", which ends the program
+};
+
+constexpr int kTwipsPerPixel = 15;
+constexpr int kClientWidthTwips = 8220;
+constexpr int kClientHeightTwips = 7590;
+
+extern const std::array<ControlDescription, 38> kForm1Controls;
+
+} // namespace rechner
