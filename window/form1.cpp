@@ -13,6 +13,13 @@
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
+// The icon lives in a resource of this static library; it must be
+// registered by hand, or the linker drops it.
+static void initResources()
+{
+    Q_INIT_RESOURCE(rechner);
+}
+
 namespace rechner {
 namespace {
 
@@ -74,6 +81,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent), end_([] { QCoreApplication::exi
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Form1"));
+    initResources();
     setWindowIcon(QIcon(QStringLiteral(":/rechner.ico")));
     resize(pixels(kClientWidthTwips), pixels(kClientHeightTwips));
     // "MS Sans Serif" is not on Linux desktops; the metric twin of Arial stands in.

@@ -127,6 +127,22 @@ TEST(Layout, EveryControlStandsWhereTheDesignPutsIt)
     }
 }
 
+TEST(Layout, IconAndSpokenNames)
+{
+    Form1 form;
+    const QList<QSize> sizes = form.windowIcon().availableSizes();
+    EXPECT_TRUE(sizes.contains(QSize(16, 16)));
+    EXPECT_TRUE(sizes.contains(QSize(32, 32)));
+    const std::vector<std::pair<const char*, const char*>> names = {
+        {"txt_Text1", "Variable 1"}, {"txt_Text5", "Operator"},     {"txt_Text3", "Resultat"},
+        {"cm_Command16", "Minus"},   {"cm_Command100", "Quadrat"},  {"cm_Command120", "Speichern"},
+        {"cm_Command130", "Speicher abrufen"}, {"cm_Command200", "Schritt zurück"}, {"cm_Command710", "Sinus"},
+    };
+    for (const auto& [name, spoken] : names) {
+        EXPECT_EQ(form.findChild<QWidget*>(name)->accessibleName(), QString::fromUtf8(spoken)) << name;
+    }
+}
+
 TEST(Layout, ArialResolvesToAMetricTwin)
 {
     Form1 form;
