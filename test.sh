@@ -1,15 +1,21 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds with sanitizers and runs every test,
-# once in the C locale and once in German.
+# Installs what is missing, then: builds with sanitizers, runs the static
+# analysers, fuzzes each fuzz target for 20 s, checks the Release build, its
+# install and Debian package, and runs every test, once in the C locale and
+# once in German.
 set -euo pipefail
 cd "$(dirname "$0")"
 
 scripts/install-deps.sh test
 
 build=build/test
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_EXPORT_COMPILE_COMMANDS=ON \
   -DRECHNER_TESTS=ON -DRECHNER_WERROR=ON -DRECHNER_SANITIZE=ON
 cmake --build "$build"
+
+scripts/analyse.sh "$build"
+scripts/fuzz.sh 20
+scripts/check-release.sh
 
 export QT_QPA_PLATFORM=offscreen
 LC_ALL=C.UTF-8 ctest --test-dir "$build" --output-on-failure -j2

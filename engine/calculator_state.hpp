@@ -12,7 +12,9 @@ public:
     static constexpr std::int16_t False = 0;
 
     constexpr Flag() noexcept = default;
-    constexpr Flag(bool on) noexcept : value_(on ? True : False) {}   // NOLINT: implicit by design
+    // Implicit, so that a flag is set with `flag = true`.
+    // cppcheck-suppress noExplicitConstructor
+    constexpr Flag(bool on) noexcept : value_(on ? True : False) {}   // NOLINT(google-explicit-constructor)
 
     constexpr explicit operator bool() const noexcept { return value_ != False; }
     constexpr std::int16_t value() const noexcept { return value_; }

@@ -146,6 +146,8 @@ void tangentKey(CalculatorState& state, DisplayFields& fields)
     applyToVariable1(state, fields, tangentDegrees);
 }
 
+// Every key takes the fields the same way, even one that only reads them.
+// cppcheck-suppress constParameter
 void storeMemory(CalculatorState& state, DisplayFields& fields)
 {
     const DisplayField& source = state.flg_Variable2Active ? fields.txt_Text3 : fields.txt_Text1;

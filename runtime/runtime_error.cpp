@@ -11,13 +11,8 @@ RuntimeError::RuntimeError(ErrorKind kind, std::string subject, const std::strin
 
 void throwConversionError(const std::string& text)
 {
-    // Built by appending: GCC 12 warns falsely (-Wrestrict) on chained + here.
-    std::string message = "Keine Zahl: ";
-    if (text.empty()) {
-        message += "Das Feld ist leer.";
-    } else {
-        message.append("„").append(text).append("“");
-    }
+    std::string message = text.empty() ? std::string("Keine Zahl: Das Feld ist leer.")
+                                       : "Keine Zahl: „" + text + "“";
     if (text.find(',') != std::string::npos) {
         message += " (Dezimaltrennzeichen ist der Punkt)";
     }
@@ -26,16 +21,12 @@ void throwConversionError(const std::string& text)
 
 void throwOverflowError(const std::string& subject, const std::string& range)
 {
-    std::string message = "Überlauf: ";
-    message.append(subject).append(" liegt außerhalb ").append(range);
-    throw RuntimeError(ErrorKind::Overflow, subject, message);
+    throw RuntimeError(ErrorKind::Overflow, subject, "Überlauf: " + subject + " liegt außerhalb " + range);
 }
 
 void throwInvalidArgument(const std::string& what)
 {
-    std::string message = "Ungültiges Argument: ";
-    message.append(what);
-    throw RuntimeError(ErrorKind::InvalidArgument, what, message);
+    throw RuntimeError(ErrorKind::InvalidArgument, what, "Ungültiges Argument: " + what);
 }
 
 } // namespace rechner

@@ -5,7 +5,9 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ qt6-base-dev fonts-liberation fonts-dejavu-core)
 if [ "${1:-run}" = test ]; then
-  packages+=(libgtest-dev locales)
+  # tests, fuzzing, static analysis, packaging checks
+  packages+=(libgtest-dev locales clang libclang-rt-14-dev clang-tidy cppcheck
+             binutils desktop-file-utils appstream dpkg-dev)
 fi
 
 missing=()

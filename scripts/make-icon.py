@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
-"""Writes window/rechner.ico: a small calculator picture in three images,
-32x32 in two colours, 32x32 in 16 colours and 16x16 in 16 colours."""
+"""Writes the program's icon: window/rechner.ico, a small calculator picture
+in three images (32x32 in two colours, 32x32 and 16x16 in 16 colours), and
+the 16-colour images as PNG files for the desktop's icon theme in data/icons/."""
 import struct
-import sys
+import zlib
 
 # The standard 16-colour palette, as (r, g, b).
 PALETTE16 = [
@@ -82,6 +83,20 @@ def image(size, bits):
     return header + colours + pack_rows(pixels, bits) + pack_rows(mask, 1), len(palette)
 
 
+def png(size):
+    """The 16-colour picture as an RGBA PNG, transparent outside the body."""
+    pixels, mask = calculator(size, False)
+    raw = b""
+    for row, row_mask in zip(pixels, mask):
+        raw += b"\0" + b"".join(bytes(PALETTE16[c]) + (b"\0" if m else b"\xff") for c, m in zip(row, row_mask))
+
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
+
+    header = struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)
+    return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b"")
+
+
 def main(path):
     images = [image(32, 1), image(32, 4), image(16, 4)]
     sizes = [(32, 1), (32, 4), (16, 4)]
@@ -93,7 +108,10 @@ def main(path):
     out += b"".join(data for data, _ in images)
     with open(path, "wb") as f:
         f.write(out)
+    for size in (16, 32):
+        with open(f"data/icons/rechner-{size}.png", "wb") as f:
+            f.write(png(size))
 
 
 if __name__ == "__main__":
-    main(sys.argv[1] if len(sys.argv) > 1 else "window/rechner.ico")
+    main("window/rechner.ico")

@@ -87,10 +87,6 @@ Form1::Form1(QWidget* parent) : QWidget(parent), end_([] { QCoreApplication::exi
     // "MS Sans Serif" is not on Linux desktops; the metric twin of Arial stands in.
     QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
 
-    QLineEdit* text1 = nullptr;
-    QLineEdit* text2 = nullptr;
-    QLineEdit* text3 = nullptr;
-    QLineEdit* text5 = nullptr;
     QWidget* previous = nullptr;
     for (const ControlDescription& control : kForm1Controls) {
         const QString name = QString::fromUtf8(control.name);
@@ -101,10 +97,6 @@ Form1::Form1(QWidget* parent) : QWidget(parent), end_([] { QCoreApplication::exi
             auto* edit = new QLineEdit(this);
             edit->setMaxLength(kFieldCapacity);
             widget = edit;
-            if (name == QLatin1String("txt_Text1")) text1 = edit;
-            if (name == QLatin1String("txt_Text2")) text2 = edit;
-            if (name == QLatin1String("txt_Text3")) text3 = edit;
-            if (name == QLatin1String("txt_Text5")) text5 = edit;
             break;
         }
         case ControlKind::Key: {
@@ -144,12 +136,12 @@ Form1::Form1(QWidget* parent) : QWidget(parent), end_([] { QCoreApplication::exi
         }
     }
 
-    for (QLineEdit* edit : {text1, text2, text3, text5}) {
-        fieldAdapters_.push_back(std::make_unique<LineEditField>(edit));
+    for (const char* name : {"txt_Text1", "txt_Text2", "txt_Text3", "txt_Text5"}) {
+        fieldAdapters_.push_back(std::make_unique<LineEditField>(findChild<QLineEdit*>(QString::fromLatin1(name))));
     }
     fields_ = std::make_unique<DisplayFields>(
         DisplayFields{*fieldAdapters_[0], *fieldAdapters_[1], *fieldAdapters_[2], *fieldAdapters_[3]});
-    text1->setFocus();
+    findChild<QLineEdit*>(QStringLiteral("txt_Text1"))->setFocus();
 }
 
 Form1::~Form1() = default;

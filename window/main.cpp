@@ -7,5 +7,5 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     rechner::Form1 form;
     form.show();
-    return app.exec();
+    return QApplication::exec();
 }

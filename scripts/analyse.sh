@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Static analysis of our own sources with clang-tidy and cppcheck; fails on
+# any finding. Uses the compile commands of the build folder given (default
+# build/test), so the window code is read with Qt's headers.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build/test}
+
+sources=$(git ls-files 'runtime/*.cpp' 'engine/*.cpp' 'conversion/*.cpp' 'window/*.cpp')
+
+echo "clang-tidy: $(echo "$sources" | wc -w) files"
+echo "$sources" | xargs -P 2 -n 2 clang-tidy -p "$build" --quiet --extra-arg=-Wno-unknown-warning-option 2>/dev/null
+
+echo "cppcheck"
+cppcheck --quiet --error-exitcode=1 --std=c++20 --language=c++ \
+  --enable=warning,performance,portability,style --inline-suppr \
+  --suppress=missingIncludeSystem --suppress=unusedFunction --suppress=useStlAlgorithm \
+  --suppress='*:*/usr/include/*' \
+  -I . $sources
