@@ -93,15 +93,15 @@ Syntax checkSyntax(std::string_view body)
     return {true, leading + exponent};
 }
 
-// The text of the largest double, 1.79769313486232E+308, lies just above it:
-// read such a text as the largest double, so that every text written reads
-// back. Decided in long double, whose range is wider where it has one.
 bool parseLongDouble(std::string_view text, long double& value)
 {
     const auto result = std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
     return result.ec == std::errc();
 }
 
+// The text of the largest double, 1.79769313486232E+308, lies just above it:
+// read such a text as the largest double, so that every text written reads
+// back. Decided in long double, whose range is wider where it has one.
 bool roundsToLargestDouble(std::string_view body)
 {
     static const long double limit = [] {

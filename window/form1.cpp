@@ -77,7 +77,7 @@ constexpr int kFieldCapacity = 1 << 24;
 
 } // namespace
 
-Form1::Form1(QWidget* parent) : QWidget(parent), end_([] { QCoreApplication::exit(0); })
+Form1::Form1(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Form1"));
@@ -111,7 +111,8 @@ Form1::Form1(QWidget* parent) : QWidget(parent), end_([] { QCoreApplication::exi
                 });
             } else {
                 connect(key, &QPushButton::clicked, this, [this] {
-                    run([this] { exitProgram(state_, *fields_, end_); });
+                    // "Exit" ends the event loop, and with it the program, with status 0.
+                    run([this] { exitProgram(state_, *fields_, [] { QCoreApplication::exit(0); }); });
                 });
             }
             break;

@@ -9,8 +9,6 @@
 #include <memory>
 #include <vector>
 
-class QLineEdit;
-
 namespace rechner {
 
 // The calculator's only window. It owns the calculator state and the four
@@ -20,14 +18,11 @@ class Form1 : public QWidget {
 public:
     // Shows a run-time error to the user; by default a modal message box.
     using ErrorReporter = std::function<void(QWidget* parent, const QString& message)>;
-    // Ends the program; by default the application's event loop quits with 0.
-    using EndOperation = std::function<void()>;
 
     explicit Form1(QWidget* parent = nullptr);
     ~Form1() override;
 
     void setErrorReporter(ErrorReporter reporter) { report_ = std::move(reporter); }
-    void setEndOperation(EndOperation end) { end_ = std::move(end); }
 
     const CalculatorState& state() const { return state_; }
 
@@ -40,7 +35,6 @@ private:
     std::vector<std::unique_ptr<DisplayField>> fieldAdapters_;
     std::unique_ptr<DisplayFields> fields_;
     ErrorReporter report_ = showErrorBox;
-    EndOperation end_;
 };
 
 } // namespace rechner
