@@ -10,11 +10,19 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build"
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  # Installing xvfb needs root: say how, as this user can do it.
+  if [ "$(id -u)" -eq 0 ]; then
+    install="apt-get install xvfb"
+  elif command -v sudo >/dev/null 2>&1; then
+    install="sudo apt-get install xvfb"
+  else
+    install="su -c 'apt-get install xvfb'"
+  fi
   cat >&2 <<EOT
 Rechner ist gebaut ($build/window/rechner), kann aber kein Fenster zeigen: es gibt
 keine grafische Anzeige (weder DISPLAY noch WAYLAND_DISPLAY ist gesetzt). Starten Sie
 es auf einem Desktop, oder auf einer virtuellen Anzeige mit
-"sudo apt-get install xvfb && xvfb-run -a $build/window/rechner".
+"$install" und danach "xvfb-run -a $build/window/rechner".
 EOT
   exit 1
 fi

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, then: builds with sanitizers, runs the static
-# analysers, fuzzes each fuzz target for 20 s, checks the Release build, its
-# install and Debian package, and runs every test, once in the C locale and
-# once in German.
+# analysers, fuzzes each fuzz target for 20 s, checks the Release build (its
+# command line, its start on X11 and Wayland, its install and its Debian
+# package, with lintian), and runs every test, once in the C locale and once
+# in German.
 set -euo pipefail
 cd "$(dirname "$0")"
 

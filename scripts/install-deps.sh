@@ -1,14 +1,26 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build needs, only those that are missing.
-# Usage: scripts/install-deps.sh run|test
+# Installs the Debian packages that building, running, testing or
+# benchmarking needs, only those that are missing.
+# Usage: scripts/install-deps.sh run|test|bench
 set -euo pipefail
 
-packages=(cmake ninja-build g++ qt6-base-dev fonts-liberation fonts-dejavu-core)
-if [ "${1:-run}" = test ]; then
-  # tests, fuzzing, static analysis, packaging checks
-  packages+=(libgtest-dev locales clang libclang-rt-14-dev clang-tidy cppcheck
-             binutils desktop-file-utils appstream dpkg-dev)
-fi
+# Build and run: compiler and Qt, the fonts, Qt's German texts and its
+# Wayland platform plugin.
+packages=(cmake ninja-build g++ qt6-base-dev qt6-wayland qt6-translations-l10n
+          fonts-liberation fonts-dejavu-core)
+case "${1:-run}" in
+  run) ;;
+  test)
+    # tests, fuzzing, static analysis, packaging checks, start-up on X11 and Wayland
+    packages+=(libgtest-dev locales clang libclang-rt-14-dev clang-tidy cppcheck
+               binutils file desktop-file-utils appstream dpkg-dev lintian groff-base
+               xvfb xauth x11-utils weston) ;;
+  bench)
+    packages+=(xvfb xauth libx11-dev gcc) ;;
+  *)
+    echo "usage: $0 run|test|bench" >&2
+    exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
@@ -17,20 +29,40 @@ for p in "${packages[@]}"; do
   fi
 done
 
-sudo=()
+locale_missing=false
+if [ "${1:-run}" = test ] && ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+  locale_missing=true
+fi
+
+[ ${#missing[@]} -gt 0 ] || [ "$locale_missing" = true ] || exit 0
+
+# Installing needs root: as root directly, otherwise through sudo.
+as_root=()
 if [ "$(id -u)" -ne 0 ]; then
-  sudo=(sudo)
+  if command -v sudo >/dev/null 2>&1; then
+    as_root=(sudo)
+  else
+    {
+      echo "Es fehlen Debian-Pakete. Nur root kann sie installieren, und sudo gibt es hier"
+      echo "nicht. Führen Sie bitte einmal als root aus, was hier steht, und danach diesen"
+      echo "Befehl noch einmal als Sie selbst:"
+      [ ${#missing[@]} -eq 0 ] || echo "    su -c 'apt-get update && apt-get install --no-install-recommends ${missing[*]}'"
+      [ "$locale_missing" = false ] || echo "    su -c \"sed -i 's/^# *de_DE.UTF-8 UTF-8/de_DE.UTF-8 UTF-8/' /etc/locale.gen && locale-gen\""
+      echo "(oder als root sudo installieren: apt-get install sudo)"
+    } >&2
+    exit 1
+  fi
 fi
 
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
-  "${sudo[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  "${as_root[@]}" apt-get update -qq
+  "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
 # The tests also run under a German locale, the one the program's users have.
-if [ "${1:-run}" = test ] && ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
-  "${sudo[@]}" sed -i 's/^# *\(de_DE.UTF-8 UTF-8\)/\1/' /etc/locale.gen
-  grep -q '^de_DE.UTF-8 UTF-8' /etc/locale.gen || echo 'de_DE.UTF-8 UTF-8' | "${sudo[@]}" tee -a /etc/locale.gen >/dev/null
-  "${sudo[@]}" locale-gen >/dev/null
+if [ "$locale_missing" = true ]; then
+  "${as_root[@]}" sed -i 's/^# *\(de_DE.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -q '^de_DE.UTF-8 UTF-8' /etc/locale.gen || echo 'de_DE.UTF-8 UTF-8' | "${as_root[@]}" tee -a /etc/locale.gen >/dev/null
+  "${as_root[@]}" locale-gen >/dev/null
 fi

@@ -1,0 +1,106 @@
+#!/usr/bin/env bash
+# Proves the README's two commands on a fresh Debian 12: makes a minimal
+# Debian 12 root (debootstrap --variant=minbase), puts this source tree into
+# it without .git, as a downloaded tarball has it, runs ./test.sh there with
+# a clean environment, then ./run.sh without a display, which must fail with
+# its German message. Needs root (debootstrap, mount, chroot).
+#
+# The bare root is made once and kept as a tarball in $RECHNER_FRESH_CACHE
+# (default /var/cache/rechner-fresh-debian); every run unpacks a new copy.
+# The mirror is the one this machine's own apt configuration uses.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "fresh-debian: braucht root (debootstrap, mount, chroot); bitte als root ausführen." >&2
+  exit 1
+fi
+
+cache=${RECHNER_FRESH_CACHE:-/var/cache/rechner-fresh-debian}
+base="$cache/bookworm-minbase.tar"
+start=$(date +%s)
+
+need=()
+for p in debootstrap debian-archive-keyring tar; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || need+=("$p")
+done
+if [ ${#need[@]} -gt 0 ]; then
+  apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${need[@]}"
+fi
+
+# Debian 12's archives as this machine's apt knows them: "URI suite" pairs.
+sources=$(apt-cache policy | awk '$2 ~ /^(https?|file):/ && $3 ~ /^bookworm(-updates|-security)?\/main$/ {
+  split($3, s, "/"); print $2, s[1] }' | sort -u)
+mirror=$(awk '$2 == "bookworm" { print $1; exit }' <<<"$sources")
+if [ -z "$mirror" ]; then
+  echo "fresh-debian: apt knows no Debian 12 (bookworm) archive on this machine" >&2
+  exit 1
+fi
+
+if [ ! -s "$base" ]; then
+  echo "fresh-debian: making the Debian 12 minbase root (once) from $mirror"
+  mkdir -p "$cache"
+  tmp=$(mktemp -d "$cache/make.XXXXXX")
+  debootstrap --variant=minbase bookworm "$tmp/root" "$mirror" >"$tmp/debootstrap.log" 2>&1 \
+    || { tail -n 30 "$tmp/debootstrap.log" >&2; rm -rf "$tmp"; exit 1; }
+  tar -C "$tmp/root" -cf "$tmp/base.tar" .
+  mv "$tmp/base.tar" "$base"
+  rm -rf "$tmp"
+fi
+
+work=$(mktemp -d /var/tmp/rechner-fresh.XXXXXX)
+root="$work/root"
+mounted=()
+cleanup() {
+  local i
+  for ((i = ${#mounted[@]} - 1; i >= 0; i--)); do
+    umount -R "${mounted[i]}" 2>/dev/null || umount -R -l "${mounted[i]}" 2>/dev/null || true
+  done
+  # Remove the copy only once nothing is mounted in it any more.
+  if ! grep -q " $work/" /proc/mounts; then rm -rf "$work"; fi
+}
+trap cleanup EXIT
+mkdir -p "$root"
+tar -C "$root" -xf "$base"
+
+# apt inside sees the same archives; name resolution as on this machine.
+awk '{ print "deb", $1, $2, "main" }' <<<"$sources" >"$root/etc/apt/sources.list"
+cp -L /etc/resolv.conf "$root/etc/resolv.conf"
+
+# The source tree as a tarball has it: what is committed, without .git.
+mkdir -p "$root/src/rechner"
+if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+  git archive HEAD | tar -C "$root/src/rechner" -x
+else
+  tar --exclude=./.git --exclude=./build -cf - . | tar -C "$root/src/rechner" -x
+fi
+
+for fs in proc sys dev; do
+  case $fs in
+    proc) mount -t proc proc "$root/proc" ;;
+    sys) mount -t sysfs sysfs "$root/sys" ;;
+    dev) mount --rbind /dev "$root/dev" && mount --make-rslave "$root/dev" ;;
+  esac
+  mounted+=("$root/$fs")
+done
+
+inside() {
+  chroot "$root" /usr/bin/env -i HOME=/root PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
+    /bin/bash -c "cd /src/rechner && $1"
+}
+
+echo "fresh-debian: ./test.sh in a fresh Debian 12 minbase root, tree without .git"
+inside ./test.sh
+
+echo "fresh-debian: ./run.sh without a display"
+set +e
+message=$(inside ./run.sh 2>&1 >/dev/null)
+status=$?
+set -e
+if [ "$status" -eq 0 ] || ! grep -q 'keine grafische Anzeige' <<<"$message"; then
+  echo "fresh-debian: ./run.sh without a display exited $status with:" >&2
+  echo "$message" >&2
+  exit 1
+fi
+echo "fresh-debian: passed in $(( $(date +%s) - start )) s"
