@@ -144,7 +144,7 @@ double numberOfText(std::string_view text)
         } else if (roundsToLargestDouble(body)) {
             value = std::numeric_limits<double>::max();
         } else {
-            throwOverflowError("„" + std::string(t) + "“", "des Zahlenbereichs");
+            throwOverflowError(quotedForMessage(t), "des Zahlenbereichs");
         }
     } else if (result.ec != std::errc() || result.ptr != body.data() + body.size()) {
         throwConversionError(std::string(text));
@@ -240,27 +240,49 @@ std::string textOfSmallInteger(std::int16_t value)
     return std::to_string(value);
 }
 
+namespace {
+
+// The length in bytes of the UTF-8 character that starts at byte i. A
+// truncated or malformed sequence counts byte by byte.
+std::size_t characterLength(std::string_view text, std::size_t i)
+{
+    const auto lead = static_cast<unsigned char>(text[i]);
+    const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    for (std::size_t k = 1; k < length; ++k) {
+        if (i + k >= text.size() || (static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
+            return 1;
+        }
+    }
+    return length;
+}
+
+} // namespace
+
 std::string characterAt(std::string_view text, std::size_t position)
 {
     std::size_t index = 1;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-        // A truncated or malformed sequence counts byte by byte.
-        for (std::size_t k = 1; k < length; ++k) {
-            if (i + k >= text.size() || (static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
-                length = 1;
-                break;
-            }
-        }
+    for (std::size_t i = 0; i < text.size(); i += characterLength(text, i), ++index) {
         if (index == position) {
-            return std::string(text.substr(i, length));
+            return std::string(text.substr(i, characterLength(text, i)));
         }
-        ++index;
-        i += length;
     }
     return {};
+}
+
+std::string quotedForMessage(std::string_view text)
+{
+    constexpr std::size_t kShown = 40;
+    std::size_t characters = 0;
+    std::size_t shownBytes = 0;
+    for (std::size_t i = 0; i < text.size(); i += characterLength(text, i)) {
+        if (++characters == kShown) {
+            shownBytes = i + characterLength(text, i);
+        }
+    }
+    if (characters <= kShown) {
+        return "„" + std::string(text) + "“";
+    }
+    return "„" + std::string(text.substr(0, shownBytes)) + "…“ (" + std::to_string(characters) + " Zeichen)";
 }
 
 } // namespace rechner

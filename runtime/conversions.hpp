@@ -30,4 +30,9 @@ std::string textOfSmallInteger(std::int16_t value);
 // one character.
 std::string characterAt(std::string_view text, std::size_t position);
 
+// A text quoted for a message: whole when it has at most 40 characters,
+// otherwise its first 40, "…" and its length ("„12345…“ (1000 Zeichen)"),
+// so that a message stays short whatever was typed or pasted.
+std::string quotedForMessage(std::string_view text);
+
 } // namespace rechner

@@ -1,5 +1,7 @@
 #include "runtime/runtime_error.hpp"
 
+#include "runtime/conversions.hpp"
+
 #include <utility>
 
 namespace rechner {
@@ -12,7 +14,7 @@ RuntimeError::RuntimeError(ErrorKind kind, std::string subject, const std::strin
 void throwConversionError(const std::string& text)
 {
     std::string message = text.empty() ? std::string("Keine Zahl: Das Feld ist leer.")
-                                       : "Keine Zahl: „" + text + "“";
+                                       : "Keine Zahl: " + quotedForMessage(text);
     if (text.find(',') != std::string::npos) {
         message += " (Dezimaltrennzeichen ist der Punkt)";
     }

@@ -4,14 +4,19 @@
 #include "runtime/runtime_error.hpp"
 #include "window/form1_controls.hpp"
 
+#include <QAccessibleWidget>
 #include <QCoreApplication>
 #include <QFont>
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStyleOptionButton>
 #include <QStylePainter>
+#include <QTranslator>
 
 // The icon lives in a resource of this static library; it must be
 // registered by hand, or the linker drops it.
@@ -37,13 +42,27 @@ private:
     QLineEdit* edit_;
 };
 
-// A push button whose caption wraps at its blanks when it is wider than
-// the button; a plain QPushButton never wraps. text() stays the caption.
+// A key of the window: a push button whose caption wraps at its blanks
+// when it is wider than the button (a plain QPushButton never wraps; text()
+// stays the caption), and that Return or Enter clicks once while it has the
+// focus, as Space does.
 class WrappingButton final : public QPushButton {
 public:
     using QPushButton::QPushButton;
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+            if (!event->isAutoRepeat()) {
+                click();
+            }
+            event->accept();
+            return;
+        }
+        QPushButton::keyPressEvent(event);
+    }
+
     void paintEvent(QPaintEvent*) override
     {
         QStylePainter painter(this);
@@ -75,13 +94,43 @@ QFont fontFor(const FontDescription& description, const QFont& windowDefault)
 // so that nothing typed or appended is cut off.
 constexpr int kFieldCapacity = 1 << 24;
 
+// Screen readers see Form1 as a window ("frame"), not as the plain panel a
+// QWidget would be.
+QAccessibleInterface* accessibleForm1(const QString&, QObject* object)
+{
+    if (auto* form = dynamic_cast<Form1*>(object)) {
+        return new QAccessibleWidget(form, QAccessible::Window);
+    }
+    return nullptr;
+}
+
 } // namespace
+
+bool prepareApplication(QCoreApplication& app)
+{
+    QCoreApplication::setApplicationName(QStringLiteral("rechner"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(RECHNER_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.rechner.Rechner"));
+    // Rechner is German whatever the user's locale, Qt's own texts included.
+    auto* translator = new QTranslator(&app);
+    if (!translator->load(QStringLiteral("qtbase_de"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    QCoreApplication::installTranslator(translator);
+    return true;
+}
 
 Form1::Form1(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Form1"));
     initResources();
+    static const bool accessibleInstalled = [] {
+        QAccessible::installFactory(accessibleForm1);
+        return true;
+    }();
+    Q_UNUSED(accessibleInstalled);
     setWindowIcon(QIcon(QStringLiteral(":/rechner.ico")));
     resize(pixels(kClientWidthTwips), pixels(kClientHeightTwips));
     // "MS Sans Serif" is not on Linux desktops; the metric twin of Arial stands in.
@@ -103,6 +152,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent)
             auto* key = new WrappingButton(caption, this);
             key->setAutoDefault(false);
             key->setDefault(false);
+            key->setAccessibleDescription(caption);   // the caption a sighted user sees
             widget = key;
             const KeyOperation operation = control.operation;
             if (operation != nullptr) {
@@ -142,6 +192,11 @@ Form1::Form1(QWidget* parent) : QWidget(parent)
     }
     fields_ = std::make_unique<DisplayFields>(
         DisplayFields{*fieldAdapters_[0], *fieldAdapters_[1], *fieldAdapters_[2], *fieldAdapters_[3]});
+    // Each label names the field beside it, also for screen readers.
+    for (const char* n : {"1", "2", "3"}) {
+        findChild<QLabel*>(QStringLiteral("Label") + QLatin1String(n))
+            ->setBuddy(findChild<QLineEdit*>(QStringLiteral("txt_Text") + QLatin1String(n)));
+    }
     findChild<QLineEdit*>(QStringLiteral("txt_Text1"))->setFocus();
 }
 

@@ -5,11 +5,20 @@
 
 #include <QWidget>
 
+class QCoreApplication;
+
 #include <functional>
 #include <memory>
 #include <vector>
 
 namespace rechner {
+
+// Readies the application for Form1: the name and desktop entry by which
+// desktop shells match the window to its launcher, the screen-reader
+// description of Form1, and Qt's own texts in German (context menus,
+// accessibility actions). Returns whether the German texts were found;
+// without them the program still runs, with Qt's English texts.
+bool prepareApplication(QCoreApplication& app);
 
 // The calculator's only window. It owns the calculator state and the four
 // display fields; a click on a key runs that key's operation, and nothing

@@ -48,7 +48,7 @@ const std::array<ControlDescription, 38> kForm1Controls = {{
     {K::Label, "Label1", "Variable 1", 5040, 480, 1695, 375, kWindowDefault, "Variable 1", nullptr},
     {K::Label, "Label2", "Variable 2", 5040, 1560, 1695, 375, kWindowDefault, "Variable 2", nullptr},
     {K::Label, "Label3", "Resultat", 5040, 2520, 1695, 375, kWindowDefault, "Resultat", nullptr},
-    {K::Label, "Label4", "   =", 4920, 1920, 615, 375, kEquals, "Gleichheitszeichen", nullptr},
+    {K::Label, "Label4", "   =", 4920, 1920, 615, 375, kEquals, "ist gleich", nullptr},
     {K::TextField, "txt_Text5", "", 4440, 960, 495, 315, kFieldBold, "Operator", nullptr},
     {K::Key, "cm_Command20", "Exit", 6960, 5760, 855, 375, kSmallKey, "Beenden", nullptr},
     {K::Key, "cm_Command110", "Pi", 4920, 4005, 735, 375, kKey, "Pi", enterPi},
@@ -63,7 +63,8 @@ const std::array<ControlDescription, 38> kForm1Controls = {{
     {K::Key, "cm_Command710", "sin", 6000, 4005, 735, 375, kKey, "Sinus", sineKey},
     {K::Key, "cm_Command720", "cos", 6000, 4515, 735, 375, kKey, "Kosinus", cosineKey},
     {K::Key, "cm_Command730", "tan", 6000, 5040, 735, 375, kKey, "Tangens", tangentKey},
-    {K::Label, "Label5", "Rechner 1.0 – ein Taschenrechner mit Qt 6", 1560, 7200, 5295, 255, kWindowDefault, "Rechner 1.0", nullptr},
+    {K::Label, "Label5", "Rechner 1.0 – ein Taschenrechner mit Qt 6", 1560, 7200, 5295, 255, kWindowDefault,
+     "Rechner 1.0 – ein Taschenrechner mit Qt 6", nullptr},
 }};
 
 } // namespace rechner

@@ -61,12 +61,24 @@ TEST(NumberOfText, RejectsNonNumbersWithConversionErrorNamingTheText)
     }
 }
 
+static std::string repeat(const std::string& text, int times)
+{
+    std::string result;
+    for (int i = 0; i < times; ++i) result += text;
+    return result;
+}
+
 TEST(NumberOfText, ConversionMessagesAreGerman)
 {
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"1.2.3", "Keine Zahl: „1.2.3“"},
         {"12,5", "Keine Zahl: „12,5“ (Dezimaltrennzeichen ist der Punkt)"},
         {"", "Keine Zahl: Das Feld ist leer."},
+        // Long texts are quoted by their first 40 characters and their length.
+        {std::string(40, 'a'), "Keine Zahl: „" + std::string(40, 'a') + "“"},
+        {repeat("ä", 41) + ",", "Keine Zahl: „" + repeat("ä", 40) + "…“ (42 Zeichen) (Dezimaltrennzeichen ist der Punkt)"},
+        {std::string(1'000'000, '9'),
+         "Überlauf: „" + std::string(40, '9') + "…“ (1000000 Zeichen) liegt außerhalb des Zahlenbereichs"},
     };
     for (const auto& [text, message] : cases) {
         try {

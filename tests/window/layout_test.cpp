@@ -3,11 +3,13 @@
 
 #include "window/form1.hpp"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionButton>
@@ -15,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -137,10 +140,44 @@ TEST(Layout, IconAndSpokenNames)
         {"txt_Text1", "Variable 1"}, {"txt_Text5", "Operator"},     {"txt_Text3", "Resultat"},
         {"cm_Command16", "Minus"},   {"cm_Command100", "Quadrat"},  {"cm_Command120", "Speichern"},
         {"cm_Command130", "Speicher abrufen"}, {"cm_Command200", "Schritt zurück"}, {"cm_Command710", "Sinus"},
+        {"Label4", "ist gleich"}, {"Label5", "Rechner 1.0 – ein Taschenrechner mit Qt 6"},
     };
     for (const auto& [name, spoken] : names) {
         EXPECT_EQ(form.findChild<QWidget*>(name)->accessibleName(), QString::fromUtf8(spoken)) << name;
     }
+}
+
+TEST(Layout, ScreenReadersSeeAFrameLabelledFieldsAndKeyCaptions)
+{
+    Form1 form;
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(&form);
+    EXPECT_EQ(window->role(), QAccessible::Window);
+    EXPECT_EQ(window->text(QAccessible::Name), "Form1");
+    for (const char n : {'1', '2', '3'}) {
+        auto* field = form.findChild<QWidget*>(QString("txt_Text%1").arg(n));
+        const auto labels = QAccessible::queryAccessibleInterface(field)->relations(QAccessible::Label);
+        ASSERT_EQ(labels.size(), 1) << n;
+        EXPECT_EQ(labels[0].first->object()->objectName(), QString("Label%1").arg(n));
+    }
+    for (auto* key : form.findChildren<QPushButton*>()) {
+        QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(key);
+        EXPECT_EQ(spoken->text(QAccessible::Description), key->text()) << key->objectName().toStdString();
+        EXPECT_EQ(spoken->actionInterface()->localizedActionName(QAccessibleActionInterface::pressAction()),
+                  "Drücken");
+    }
+}
+
+TEST(Layout, QtsOwnTextsAreGermanAndTheDesktopEntryIsNamed)
+{
+    Form1 form;
+    std::unique_ptr<QMenu> menu(form.findChild<QLineEdit*>("txt_Text1")->createStandardContextMenu());
+    QStringList texts;
+    for (const QAction* action : menu->actions()) {
+        texts << action->text().remove('&').section('\t', 0, 0);
+    }
+    EXPECT_EQ(texts.join('|').toStdString(),
+              "Rückgängig|Wiederherstellen||Ausschneiden|Kopieren|Einfügen|Löschen||Alles auswählen");
+    EXPECT_EQ(QGuiApplication::desktopFileName(), "org.rechner.Rechner");
 }
 
 TEST(Layout, ArialResolvesToAMetricTwin)

@@ -1,3 +1,5 @@
+#include "window/form1.hpp"
+
 #include <QApplication>
 
 #include <gtest/gtest.h>
@@ -9,6 +11,7 @@ int main(int argc, char* argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication app(argc, argv);
+    rechner::prepareApplication(app);   // as the program does: German Qt texts
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -1,6 +1,7 @@
 // Clicks and typing on the real widgets: each key runs its operation once,
 // typing runs none, and a run-time error is reported and survived.
 
+#include "window/command_line.hpp"
 #include "window/form1.hpp"
 
 #include <QApplication>
@@ -14,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -120,16 +122,18 @@ TEST(Keys, MouseClickRunsTheKeysOperationOnce)
     }
 }
 
-TEST(Keys, SpaceOnAFocusedKeyRunsItsOperationOnce)
+TEST(Keys, SpaceReturnOrEnterOnAFocusedKeyRunsItsOperationOnce)
 {
-    for (const KeyRow& row : kEveryKey) {
-        Window w;
-        w.form.show();
-        w.steps(row.before);
-        QPushButton* key = w.key(row.key);
-        key->setFocus();
-        QTest::keyClick(key, Qt::Key_Space);
-        EXPECT_EQ(w.shown(), row.shown) << row.key;
+    for (const Qt::Key pressed : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter}) {
+        for (const KeyRow& row : kEveryKey) {
+            Window w;
+            w.form.show();
+            w.steps(row.before);
+            QPushButton* key = w.key(row.key);
+            key->setFocus();
+            QTest::keyClick(key, pressed);
+            EXPECT_EQ(w.shown(), row.shown) << row.key << " " << pressed;
+        }
     }
 }
 
@@ -208,20 +212,25 @@ TEST(RuntimeErrors, DefaultReportIsAMessageBoxClosedWithEnter)
 {
     Form1 form;
     form.show();
-    QTest::keyClicks(form.findChild<QLineEdit*>("txt_Text1"), "abc");
+    const QString pasted(1000, 'a');
+    form.findChild<QLineEdit*>("txt_Text1")->setText(pasted);
     QString title;
     QString text;
+    QSize size;
     QTimer::singleShot(0, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         ASSERT_NE(box, nullptr);
         title = box->windowTitle();
         text = box->text();
+        size = box->size();
         QTest::keyClick(box, Qt::Key_Return);
     });
     QTest::mouseClick(form.findChild<QPushButton*>("cm_Command720"), Qt::LeftButton);
     EXPECT_EQ(title, "Fehler");
-    EXPECT_EQ(text, QString::fromUtf8("Keine Zahl: „abc“"));
+    EXPECT_EQ(text, QString::fromUtf8("Keine Zahl: „") + QString(40, 'a') + QString::fromUtf8("…“ (1000 Zeichen)"));
+    EXPECT_LE(size.width(), 1024);   // fits the smallest common screen
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_EQ(form.findChild<QLineEdit*>("txt_Text1")->text(), pasted);   // nothing pasted is lost
     QTest::mouseClick(form.findChild<QPushButton*>("cm_Command18"), Qt::LeftButton);
     EXPECT_EQ(form.findChild<QLineEdit*>("txt_Text1")->text(), "");
 }
@@ -243,4 +252,31 @@ TEST(End, ClosingTheWindowQuitsWithoutAQuestion)
     QTimer::singleShot(5000, [] { QApplication::exit(99); });
     EXPECT_EQ(QApplication::exec(), 0);
     EXPECT_FALSE(form.isVisible());
+}
+
+TEST(CommandLine, AnswersWithoutAWindowOrRefusesInGerman)
+{
+    struct Row {
+        std::vector<const char*> arguments;
+        int status;   // -1: the window is shown
+        std::string out, err;   // what the output starts with
+    };
+    const std::vector<Row> rows = {
+        {{"--version"}, 0, "rechner 1.0.0\n", ""},
+        {{"--help"}, 0, "Aufruf: rechner", ""},
+        {{"-h"}, 0, "Aufruf: rechner", ""},
+        {{"-platform", "offscreen", "-style=Fusion", "--reverse", "-stylesheet", "x.qss"}, -1, "", ""},
+        {{"--frob"}, 2, "", "rechner: unbekannte Option „--frob“\nAufruf: rechner"},
+        {{"-style", "Fusion", "datei.txt"}, 2, "", "rechner: unerwartetes Argument „datei.txt“\nAufruf: rechner"},
+    };
+    for (const Row& row : rows) {
+        std::vector<const char*> argv = {"rechner"};
+        argv.insert(argv.end(), row.arguments.begin(), row.arguments.end());
+        std::ostringstream out;
+        std::ostringstream err;
+        EXPECT_EQ(rechner::answerCommandLine(static_cast<int>(argv.size()), argv.data(), out, err), row.status)
+            << row.arguments[0];
+        EXPECT_EQ(out.str().substr(0, row.out.size()), row.out) << row.arguments[0];
+        EXPECT_EQ(err.str().substr(0, row.err.size()), row.err) << row.arguments[0];
+    }
 }
