@@ -1,49 +1,41 @@
 #!/usr/bin/env bash
-# Start-up benchmark: time from process start until the window is mapped,
-# and resident memory then, for rechner and for xcalc, on a virtual display.
+# Benchmarks on a virtual X display, each side by side with a reference that
+# moves with the machine, reported as ratios:
+# - start-up: time from process start until the window is mapped, and the
+#   resident memory then, for rechner and for a bare Qt window with the same
+#   numbers of fields, keys and labels (bench/bare_window.cpp), started in
+#   turn;
+# - the error box: time from the click on "sqrt" until the box is shown, with
+#   1 000 000 characters in Variable 1 against a short text.
 # Usage: bench/startup.sh [RUNS]   (default 15)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-15}
-build=build/release
+build=build/bench
 
 if [ -z "${BENCH_INNER:-}" ]; then
-  need=()
-  for p in xvfb xauth x11-apps libx11-dev gcc; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || need+=("$p")
-  done
-  if [ ${#need[@]} -gt 0 ]; then
-    sudo=(); [ "$(id -u)" -ne 0 ] && sudo=(sudo)
-    "${sudo[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${need[@]}"
-  fi
-  scripts/install-deps.sh run
-  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+  scripts/install-deps.sh bench
+  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DRECHNER_BENCH=ON >/dev/null
   cmake --build "$build" >/dev/null
-  gcc -O2 -o "$build/mapwait" bench/mapwait.c -lX11
-  # A fresh virtual display with no window manager, the same for both programs.
+  # A fresh virtual display with no window manager, the same for all.
   BENCH_INNER=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$runs"
 fi
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
-# Prints "name ms MB" with the medians over the runs.
-measure() {
-  local name=$1; shift
-  local out; out=$(mktemp)
-  "$build/mapwait" "$@" >/dev/null 2>&1   # warm-up: fills the file cache
-  for _ in $(seq "$runs"); do "$build/mapwait" "$@" 2>/dev/null >>"$out"; done
-  echo "$name $(cut -d' ' -f1 "$out" | median) $(cut -d' ' -f2 "$out" | median | awk '{ printf "%.1f", $1 / 1024 }')"
-  rm -f "$out"
-}
-
-r=$(measure rechner "$build/window/rechner")
-x=$(measure xcalc xcalc)
-echo "Medians of $runs runs (window mapped after start; resident memory then):"
-for line in "$r" "$x"; do
-  set -- $line
-  printf '  %-8s %8.1f ms %8s MB\n' "$1" "$2" "$3"
+rechner=$(mktemp); bare=$(mktemp)
+trap 'rm -f "$rechner" "$bare"' EXIT
+# Warm-up fills the file cache; then the two programs start in turn.
+"$build/bench/mapwait" "$build/window/rechner" >/dev/null 2>&1
+"$build/bench/mapwait" "$build/bench/bare_window" >/dev/null 2>&1
+for _ in $(seq "$runs"); do
+  "$build/bench/mapwait" "$build/window/rechner" 2>/dev/null >>"$rechner"
+  "$build/bench/mapwait" "$build/bench/bare_window" 2>/dev/null >>"$bare"
 done
-set -- $r; rms=$2
-set -- $x; xms=$2
-awk -v r="$rms" -v x="$xms" 'BEGIN { printf "  ratio rechner/xcalc: %.2f\n", r / x }'
+r_ms=$(cut -d' ' -f1 "$rechner" | median); b_ms=$(cut -d' ' -f1 "$bare" | median)
+r_kb=$(cut -d' ' -f2 "$rechner" | median); b_kb=$(cut -d' ' -f2 "$bare" | median)
+echo "Start-up, medians of $runs runs each, in turn (window mapped after start; resident memory then):"
+awk -v rm="$r_ms" -v bm="$b_ms" -v rk="$r_kb" -v bk="$b_kb" 'BEGIN {
+  printf "  rechner / bare Qt window: time %.2f (%.1f / %.1f ms), memory %.2f (%.1f / %.1f MB)\n",
+         rm / bm, rm, bm, rk / bk, rk / 1024, bk / 1024 }'
+"$build/bench/errorbox" "$runs"
