@@ -1,5 +1,6 @@
 #include "window/command_line.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <string_view>
@@ -35,18 +36,13 @@ constexpr std::array<std::string_view, 5> kQtOptionsWithEquals = {"style=", "sty
 template <std::size_t N>
 bool listed(const std::array<std::string_view, N>& list, std::string_view name)
 {
-    for (const std::string_view entry : list) {
-        if (name == entry) return true;
-    }
-    return false;
+    return std::find(list.begin(), list.end(), name) != list.end();
 }
 
 bool hasEqualsForm(std::string_view name)
 {
-    for (const std::string_view prefix : kQtOptionsWithEquals) {
-        if (name.substr(0, prefix.size()) == prefix) return true;
-    }
-    return false;
+    return std::any_of(kQtOptionsWithEquals.begin(), kQtOptionsWithEquals.end(),
+                       [name](std::string_view prefix) { return name.starts_with(prefix); });
 }
 
 bool environmentSet(const char* name)
@@ -71,9 +67,9 @@ int answerCommandLine(int argc, const char* const argv[], std::ostream& out, std
             return 0;
         }
         std::string_view name = argument;
-        if (name.substr(0, 2) == "--") {
+        if (name.starts_with("--")) {
             name.remove_prefix(2);
-        } else if (name.substr(0, 1) == "-") {
+        } else if (name.starts_with('-')) {
             name.remove_prefix(1);
         } else {
             err << "rechner: unerwartetes Argument „" << argument << "“\n" << kUsage;
