@@ -147,7 +147,7 @@ void tangentKey(CalculatorState& state, DisplayFields& fields)
 }
 
 // Every key takes the fields the same way, even one that only reads them.
-// cppcheck-suppress constParameter
+// cppcheck-suppress [constParameter, constParameterReference]
 void storeMemory(CalculatorState& state, DisplayFields& fields)
 {
     const DisplayField& source = state.flg_Variable2Active ? fields.txt_Text3 : fields.txt_Text1;

@@ -229,7 +229,7 @@ std::int16_t smallIntegerOfNumber(double value)
     if (std::fabs(value - std::trunc(value)) == 0.5) {
         rounded = 2.0 * std::round(value / 2.0);   // ... except halves go to the even neighbour
     }
-    if (!(rounded >= -32768.0 && rounded <= 32767.0)) {   // also catches NaN
+    if (std::isnan(rounded) || rounded < -32768.0 || rounded > 32767.0) {
         throwOverflowError(textOfNumber(value), "von -32768 bis 32767");
     }
     return static_cast<std::int16_t>(rounded);

@@ -1,12 +1,13 @@
 #pragma once
 
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 
 namespace rechner {
 
 // The three kinds of run-time failure a key operation can stop with.
-enum class ErrorKind { Conversion, Overflow, InvalidArgument };
+enum class ErrorKind : std::uint8_t { Conversion, Overflow, InvalidArgument };
 
 // Raised by the conversions and maths routines. No key operation catches
 // it: the operation simply stops, keeping whatever it wrote before. what()

@@ -104,6 +104,20 @@ QAccessibleInterface* accessibleForm1(const QString&, QObject* object)
     return nullptr;
 }
 
+// Installs the screen-reader description above, once, and hands on the
+// parent. Form1 passes its parent through it, so that it runs before Form1's
+// widget is built: Qt 6.8 asks for the window's description while it is
+// built, and keeps the first answer.
+QWidget* withAccessibleFactory(QWidget* parent)
+{
+    static const bool installed = [] {
+        QAccessible::installFactory(accessibleForm1);
+        return true;
+    }();
+    Q_UNUSED(installed);
+    return parent;
+}
+
 } // namespace
 
 bool prepareApplication(QCoreApplication& app)
@@ -121,16 +135,11 @@ bool prepareApplication(QCoreApplication& app)
     return true;
 }
 
-Form1::Form1(QWidget* parent) : QWidget(parent)
+Form1::Form1(QWidget* parent) : QWidget(withAccessibleFactory(parent))
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Form1"));
     initResources();
-    static const bool accessibleInstalled = [] {
-        QAccessible::installFactory(accessibleForm1);
-        return true;
-    }();
-    Q_UNUSED(accessibleInstalled);
     setWindowIcon(QIcon(QStringLiteral(":/rechner.ico")));
     resize(pixels(kClientWidthTwips), pixels(kClientHeightTwips));
     // "MS Sans Serif" is not on Linux desktops; the metric twin of Arial stands in.

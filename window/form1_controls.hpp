@@ -4,13 +4,14 @@
 #include "engine/display_fields.hpp"
 
 #include <array>
+#include <cstdint>
 
 // The description of the window Form1: every control in tab order, with its
 // place and size in twips (15 twips are one pixel at 96 dots per inch), its
 // font and, for a key, the operation its click runs.
 namespace rechner {
 
-enum class ControlKind { TextField, Key, Label };
+enum class ControlKind : std::uint8_t { TextField, Key, Label };
 
 struct FontDescription {
     const char* family;   // nullptr: the window's default user-interface font

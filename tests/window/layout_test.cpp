@@ -223,7 +223,7 @@ TEST(Focus, StartsInVariable1AndTabWalksTheDesignOrder)
 {
     Form1 form;
     form.show();
-    QApplication::setActiveWindow(&form);
+    form.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
     ASSERT_NE(QApplication::focusWidget(), nullptr);
     EXPECT_EQ(QApplication::focusWidget()->objectName(), "txt_Text1");
