@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Proves the README's two commands on a fresh Debian 12: makes a minimal
-# Debian 12 root (debootstrap --variant=minbase), puts this source tree into
+# Proves the README's two commands on a fresh Debian: makes a minimal root of
+# the release given (bookworm, the default, for Debian 12, or trixie for
+# Debian 13) with debootstrap --variant=minbase, puts this source tree into
 # it without .git, as a downloaded tarball has it, runs ./test.sh there with
 # a clean environment, then ./run.sh without a display, which must fail with
 # its German message. Needs root (debootstrap, mount, chroot).
@@ -8,6 +9,7 @@
 # The bare root is made once and kept as a tarball in $RECHNER_FRESH_CACHE
 # (default /var/cache/rechner-fresh-debian); every run unpacks a new copy.
 # The mirror is the one this machine's own apt configuration uses.
+# Usage: scripts/fresh-debian.sh [bookworm|trixie]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,8 +18,14 @@ if [ "$(id -u)" -ne 0 ]; then
   exit 1
 fi
 
+release=${1:-bookworm}
+case $release in
+  bookworm) version=12 ;;
+  trixie) version=13 ;;
+  *) echo "usage: $0 [bookworm|trixie]" >&2; exit 2 ;;
+esac
 cache=${RECHNER_FRESH_CACHE:-/var/cache/rechner-fresh-debian}
-base="$cache/bookworm-minbase.tar"
+base="$cache/$release-minbase.tar"
 start=$(date +%s)
 
 need=()
@@ -29,20 +37,22 @@ if [ ${#need[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${need[@]}"
 fi
 
-# Debian 12's archives as this machine's apt knows them: "URI suite" pairs.
-sources=$(apt-cache policy | awk '$2 ~ /^(https?|file):/ && $3 ~ /^bookworm(-updates|-security)?\/main$/ {
-  split($3, s, "/"); print $2, s[1] }' | sort -u)
-mirror=$(awk '$2 == "bookworm" { print $1; exit }' <<<"$sources")
+# The archives this machine's apt knows (its own release's main, -updates
+# and -security), as "URI suite" pairs for the release wanted: the same
+# mirrors carry every release.
+sources=$(apt-cache policy | awk -v want="$release" '$2 ~ /^(https?|file):/ && $3 ~ /^(bullseye|bookworm|trixie|forky)(-updates|-security)?\/main$/ {
+  split($3, s, "/"); sub(/^[a-z]+/, want, s[1]); print $2, s[1] }' | sort -u)
+mirror=$(awk -v want="$release" '$2 == want { print $1; exit }' <<<"$sources")
 if [ -z "$mirror" ]; then
-  echo "fresh-debian: apt knows no Debian 12 (bookworm) archive on this machine" >&2
+  echo "fresh-debian: apt knows no Debian archive on this machine" >&2
   exit 1
 fi
 
 if [ ! -s "$base" ]; then
-  echo "fresh-debian: making the Debian 12 minbase root (once) from $mirror"
+  echo "fresh-debian: making the Debian $version minbase root (once) from $mirror"
   mkdir -p "$cache"
   tmp=$(mktemp -d "$cache/make.XXXXXX")
-  debootstrap --variant=minbase bookworm "$tmp/root" "$mirror" >"$tmp/debootstrap.log" 2>&1 \
+  debootstrap --variant=minbase "$release" "$tmp/root" "$mirror" >"$tmp/debootstrap.log" 2>&1 \
     || { tail -n 30 "$tmp/debootstrap.log" >&2; rm -rf "$tmp"; exit 1; }
   tar -C "$tmp/root" -cf "$tmp/base.tar" .
   mv "$tmp/base.tar" "$base"
@@ -90,7 +100,7 @@ inside() {
     /bin/bash -c "cd /src/rechner && $1"
 }
 
-echo "fresh-debian: ./test.sh in a fresh Debian 12 minbase root, tree without .git"
+echo "fresh-debian: ./test.sh in a fresh Debian $version minbase root, tree without .git"
 inside ./test.sh
 
 echo "fresh-debian: ./run.sh without a display"
@@ -103,4 +113,4 @@ if [ "$status" -eq 0 ] || ! grep -q 'keine grafische Anzeige' <<<"$message"; the
   echo "$message" >&2
   exit 1
 fi
-echo "fresh-debian: passed in $(( $(date +%s) - start )) s"
+echo "fresh-debian: Debian $version passed in $(( $(date +%s) - start )) s"

@@ -12,7 +12,7 @@ case "${1:-run}" in
   run) ;;
   test)
     # tests, fuzzing, static analysis, packaging checks, start-up on X11 and Wayland
-    packages+=(libgtest-dev locales clang libclang-rt-14-dev clang-tidy cppcheck
+    packages+=(libgtest-dev locales clang libclang-rt-dev clang-tidy cppcheck
                binutils file desktop-file-utils appstream dpkg-dev lintian groff-base
                xvfb xauth x11-utils weston) ;;
   bench)
