@@ -2,8 +2,8 @@
 # Installs what is missing, then: builds with sanitizers, runs the static
 # analysers, fuzzes each fuzz target for 20 s, checks the Release build (its
 # command line, its start on X11 and Wayland, its install and its Debian
-# package, with lintian), and runs every test, once in the C locale and once
-# in German.
+# package, with lintian), listens to it with the screen reader Orca, and runs
+# every test, once in the C locale and once in German.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -17,6 +17,7 @@ cmake --build "$build"
 scripts/analyse.sh "$build"
 scripts/fuzz.sh 20
 scripts/check-release.sh
+scripts/check-speech.sh
 
 export QT_QPA_PLATFORM=offscreen
 LC_ALL=C.UTF-8 ctest --test-dir "$build" --output-on-failure -j2

@@ -11,10 +11,13 @@ packages=(cmake ninja-build g++ qt6-base-dev qt6-wayland qt6-translations-l10n
 case "${1:-run}" in
   run) ;;
   test)
-    # tests, fuzzing, static analysis, packaging checks, start-up on X11 and Wayland
+    # tests, fuzzing, static analysis, packaging checks, start-up on X11 and
+    # Wayland, and the screen reader Orca with its speech, bus and window manager
     packages+=(libgtest-dev locales clang libclang-rt-dev clang-tidy cppcheck
                binutils file desktop-file-utils appstream dpkg-dev lintian groff-base
-               xvfb xauth x11-utils weston) ;;
+               xvfb xauth x11-utils weston
+               orca speech-dispatcher speech-dispatcher-espeak-ng espeak-ng at-spi2-core
+               dbus openbox xdotool) ;;
   bench)
     packages+=(xvfb xauth libx11-dev gcc) ;;
   *)

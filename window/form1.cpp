@@ -1,6 +1,7 @@
 #include "window/form1.hpp"
 
 #include "engine/operations.hpp"
+#include "runtime/conversions.hpp"
 #include "runtime/runtime_error.hpp"
 #include "window/form1_controls.hpp"
 
@@ -18,6 +19,9 @@
 #include <QStylePainter>
 #include <QTranslator>
 
+#include <algorithm>
+#include <map>
+
 // The icon lives in a resource of this static library; it must be
 // registered by hand, or the linker drops it.
 static void initResources()
@@ -26,6 +30,28 @@ static void initResources()
 }
 
 namespace rechner {
+
+// Tells screen readers what a key did. It is a child of Form1 without size,
+// so nothing shows; screen readers read a notification when it is shown, so
+// each announcement becomes its accessible name and shows it anew.
+class Announcement final : public QWidget {
+public:
+    explicit Announcement(QWidget* parent) : QWidget(parent)
+    {
+        setObjectName(QStringLiteral("Ansage"));
+        setFocusPolicy(Qt::NoFocus);
+        setGeometry(0, 0, 0, 0);
+        hide();
+    }
+
+    void say(const QString& text)
+    {
+        hide();
+        setAccessibleName(text);
+        show();
+    }
+};
+
 namespace {
 
 // A window text field as the keys see it: its whole text, in UTF-8.
@@ -95,16 +121,19 @@ QFont fontFor(const FontDescription& description, const QFont& windowDefault)
 constexpr int kFieldCapacity = 1 << 24;
 
 // Screen readers see Form1 as a window ("frame"), not as the plain panel a
-// QWidget would be.
+// QWidget would be, and the announcement as a notification.
 QAccessibleInterface* accessibleForm1(const QString&, QObject* object)
 {
     if (auto* form = dynamic_cast<Form1*>(object)) {
         return new QAccessibleWidget(form, QAccessible::Window);
     }
+    if (auto* announcement = dynamic_cast<Announcement*>(object)) {
+        return new QAccessibleWidget(announcement, QAccessible::Notification);
+    }
     return nullptr;
 }
 
-// Installs the screen-reader description above, once, and hands on the
+// Installs the screen-reader descriptions above, once, and hands on the
 // parent. Form1 passes its parent through it, so that it runs before Form1's
 // widget is built: Qt 6.8 asks for the window's description while it is
 // built, and keeps the first answer.
@@ -116,6 +145,26 @@ QWidget* withAccessibleFactory(QWidget* parent)
     }();
     Q_UNUSED(installed);
     return parent;
+}
+
+// A field's text as a synthesizer reads it well: the operator symbols as
+// words, an empty field as "leer", a long text shortened as in messages.
+QString spoken(const QString& text)
+{
+    static const std::map<QString, QString> kWords = {
+        {QStringLiteral("+"), QStringLiteral("plus")},
+        {QStringLiteral("-"), QStringLiteral("minus")},
+        {QStringLiteral("x"), QStringLiteral("mal")},
+        {QStringLiteral("/"), QStringLiteral("geteilt durch")}};
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty()) {
+        return QStringLiteral("leer");
+    }
+    if (const auto word = kWords.find(trimmed); word != kWords.end()) {
+        return word->second;
+    }
+    constexpr qsizetype kLongText = 40;
+    return trimmed.size() > kLongText ? QString::fromStdString(quotedForMessage(text.toStdString())) : trimmed;
 }
 
 } // namespace
@@ -206,6 +255,11 @@ Form1::Form1(QWidget* parent) : QWidget(withAccessibleFactory(parent))
         findChild<QLabel*>(QStringLiteral("Label") + QLatin1String(n))
             ->setBuddy(findChild<QLineEdit*>(QStringLiteral("txt_Text") + QLatin1String(n)));
     }
+    // What a key changed is told in the order the fields stand in the window.
+    for (std::size_t i = 0; const char* name : {"txt_Text1", "txt_Text5", "txt_Text2", "txt_Text3"}) {
+        shown_.at(i++) = findChild<QLineEdit*>(QString::fromLatin1(name));
+    }
+    announcement_ = new Announcement(this);
     findChild<QLineEdit*>(QStringLiteral("txt_Text1"))->setFocus();
 }
 
@@ -213,13 +267,42 @@ Form1::~Form1() = default;
 
 void Form1::run(const std::function<void()>& operation)
 {
+    const std::array<QString, 4> before = shownTexts();
     // A run-time error stops the key's operation; the fields keep what it
     // had written, the user is told, and the calculator goes on.
     try {
         operation();
     } catch (const RuntimeError& error) {
         report_(this, QString::fromUtf8(error.what()));
+        return;   // the error box is read out; nothing more to say
     }
+    announceChanges(before);
+}
+
+std::array<QString, 4> Form1::shownTexts() const
+{
+    std::array<QString, 4> texts;
+    std::transform(shown_.begin(), shown_.end(), texts.begin(), [](const QLineEdit* edit) { return edit->text(); });
+    return texts;
+}
+
+void Form1::announceChanges(const std::array<QString, 4>& before)
+{
+    const std::array<QString, 4> after = shownTexts();
+    if (after == before) {
+        return;
+    }
+    if (std::all_of(after.begin(), after.end(), [](const QString& text) { return text.isEmpty(); })) {
+        announcement_->say(QStringLiteral("Alle Felder leer"));
+        return;
+    }
+    QStringList changes;
+    for (std::size_t i = 0; i < after.size(); ++i) {
+        if (after[i] != before[i]) {
+            changes << shown_[i]->accessibleName() + QStringLiteral(": ") + spoken(after[i]);
+        }
+    }
+    announcement_->say(changes.join(QStringLiteral(", ")));
 }
 
 void Form1::showErrorBox(QWidget* parent, const QString& message)

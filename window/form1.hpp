@@ -6,12 +6,16 @@
 #include <QWidget>
 
 class QCoreApplication;
+class QLineEdit;
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <vector>
 
 namespace rechner {
+
+class Announcement;
 
 // Readies the application for Form1: the name and desktop entry by which
 // desktop shells match the window to its launcher, the screen-reader
@@ -22,7 +26,8 @@ bool prepareApplication(QCoreApplication& app);
 
 // The calculator's only window. It owns the calculator state and the four
 // display fields; a click on a key runs that key's operation, and nothing
-// else in the window runs any.
+// else in the window runs any. After each key it tells screen readers which
+// fields the key changed, and to what.
 class Form1 : public QWidget {
 public:
     // Shows a run-time error to the user; by default a modal message box.
@@ -39,11 +44,15 @@ public:
 
 private:
     void run(const std::function<void()>& operation);
+    std::array<QString, 4> shownTexts() const;
+    void announceChanges(const std::array<QString, 4>& before);
 
     CalculatorState state_;
     std::vector<std::unique_ptr<DisplayField>> fieldAdapters_;
     std::unique_ptr<DisplayFields> fields_;
     ErrorReporter report_ = showErrorBox;
+    std::array<QLineEdit*, 4> shown_{};      // Variable 1, operator, Variable 2, result
+    Announcement* announcement_ = nullptr;   // a child, owned by the window
 };
 
 } // namespace rechner

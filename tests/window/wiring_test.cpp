@@ -4,6 +4,7 @@
 #include "window/command_line.hpp"
 #include "window/form1.hpp"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -233,6 +234,57 @@ TEST(RuntimeErrors, DefaultReportIsAMessageBoxClosedWithEnter)
     EXPECT_EQ(form.findChild<QLineEdit*>("txt_Text1")->text(), pasted);   // nothing pasted is lost
     QTest::mouseClick(form.findChild<QPushButton*>("cm_Command18"), Qt::LeftButton);
     EXPECT_EQ(form.findChild<QLineEdit*>("txt_Text1")->text(), "");
+}
+
+namespace {
+
+// What screen readers are told: the name of the window's notification each
+// time it is shown, which is when screen readers read it.
+struct Announcements : QObject {
+    std::vector<QString> heard;
+
+    bool eventFilter(QObject* object, QEvent* event) override
+    {
+        QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(object);
+        if (event->type() == QEvent::Show && spoken->role() == QAccessible::Notification) {
+            heard.push_back(spoken->text(QAccessible::Name));
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+TEST(ScreenReaders, HearWhatEachKeyChanged)
+{
+    struct Row {
+        std::vector<std::string> steps;
+        QString heard;   // each announcement, joined by " | "
+    };
+    const QString longDigits(50, '1');
+    const std::vector<Row> rows = {
+        {{"7", "+", "5", "="}, "Variable 1: 7 | Operator: plus | Variable 2: 5 | Resultat: 12"},
+        {{"-", "8", "x", "/", "-"}, "Variable 1: minus | Variable 1: -8 | Operator: mal | Operator: geteilt durch | "
+                                    "Variable 2: minus"},
+        {{"+", "="}, "Operator: plus | Resultat: Unvollständige Eingabe!"},
+        {{"9", "sqrt", "Umrechnung in Binär"}, "Variable 1: 9 | Resultat: 3 | Resultat: 00001001"},
+        {{"1", "+", "2", " Schritt   zurück", "R > M", "löschen", "löschen"},
+         "Variable 1: 1 | Operator: plus | Variable 2: 2 | Variable 2: leer | Alle Felder leer"},
+        {{"@1:" + longDigits.toStdString(), "@5:+", "1"}, "Variable 1: „" + QString(40, '1') + "…“ (51 Zeichen)"},
+        {{"@1:abc", "sin"}, ""},   // the error box says it
+    };
+    for (const Row& row : rows) {
+        Window w;
+        w.form.show();
+        Announcements announcements;
+        for (auto* child : w.form.findChildren<QWidget*>()) {
+            child->installEventFilter(&announcements);
+        }
+        w.steps(row.steps);
+        EXPECT_EQ(QStringList(announcements.heard.begin(), announcements.heard.end()).join(" | ").toStdString(),
+                  row.heard.toStdString())
+            << row.steps[0];
+    }
 }
 
 TEST(End, ExitQuitsTheApplicationWithStatusZero)
