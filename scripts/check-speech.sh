@@ -18,7 +18,7 @@ if [ "${1:-}" = --session ]; then
     for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
       pid=${pids[i]}
       kill "$pid" 2>/dev/null || continue
-      for _ in $(seq 30); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+      for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
       kill -KILL "$pid" 2>/dev/null || true
       wait "$pid" 2>/dev/null || true
     done
@@ -39,8 +39,9 @@ if [ "${1:-}" = --session ]; then
   for _ in $(seq 100); do grep -q 'SPEECH OUTPUT' "$work/orca.log" 2>/dev/null && break; sleep 0.2; done
   QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$binary" >"$work/rechner.log" 2>&1 &
   pids+=($!)
-  for _ in $(seq 50); do xdotool search --name '^Form1$' >/dev/null 2>&1 && break; sleep 0.2; done
-  sleep 2
+  # The window has the focus once Orca has named it.
+  for _ in $(seq 100); do grep -q "SPEECH OUTPUT: 'Form1" "$work/orca.log" 2>/dev/null && break; sleep 0.2; done
+  sleep 1
   press() {   # press KEY [TIMES]: one key by keyboard, as often as asked
     local _
     for _ in $(seq "${2:-1}"); do xdotool key --delay 80 "$1"; sleep 0.25; done
