@@ -267,7 +267,6 @@ TEST(ScreenReaders, HearWhatEachKeyChanged)
         {{"-", "8", "x", "/", "-"}, "Variable 1: minus | Variable 1: -8 | Operator: mal | Operator: geteilt durch | "
                                     "Variable 2: minus"},
         {{"+", "="}, "Operator: plus | Resultat: Unvollständige Eingabe!"},
-        {{"9", "sqrt", "Umrechnung in Binär"}, "Variable 1: 9 | Resultat: 3 | Resultat: 00001001"},
         {{"1", "+", "2", " Schritt   zurück", "R > M", "löschen", "löschen"},
          "Variable 1: 1 | Operator: plus | Variable 2: 2 | Variable 2: leer | Alle Felder leer"},
         {{"@1:" + longDigits.toStdString(), "@5:+", "1"}, "Variable 1: „" + QString(40, '1') + "…“ (51 Zeichen)"},
@@ -277,9 +276,7 @@ TEST(ScreenReaders, HearWhatEachKeyChanged)
         Window w;
         w.form.show();
         Announcements announcements;
-        for (auto* child : w.form.findChildren<QWidget*>()) {
-            child->installEventFilter(&announcements);
-        }
+        w.form.findChild<QWidget*>("Ansage")->installEventFilter(&announcements);
         w.steps(row.steps);
         EXPECT_EQ(QStringList(announcements.heard.begin(), announcements.heard.end()).join(" | ").toStdString(),
                   row.heard.toStdString())
