@@ -5,6 +5,7 @@
 # and Orca's speech, read back from its debug log, must hold what each key
 # did and the whole error message. Every process it starts, it ends.
 # Usage: scripts/check-speech.sh [PROGRAM]   (default: the Release build)
+# With RECHNER_SPEECH_LOG=DIR set, the logs of every process are kept there.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -33,8 +34,7 @@ if [ "${1:-}" = --session ]; then
   pids+=($!)
   for _ in $(seq 50); do [ -S "$XDG_RUNTIME_DIR/speech-dispatcher/speechd.sock" ] && break; sleep 0.1; done
   orca --disable braille --disable braille-monitor --debug-file "$work/orca.log" >"$work/orca.out" 2>&1 &
-  orca=$!
-  pids+=("$orca")
+  pids+=($!)
   # Orca is ready once it has said its welcome.
   for _ in $(seq 100); do grep -q 'SPEECH OUTPUT' "$work/orca.log" 2>/dev/null && break; sleep 0.2; done
   QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$binary" >"$work/rechner.log" 2>&1 &
