@@ -2,7 +2,7 @@
 // Variable 1 of 1 000 000 letters or digits, side by side with the same
 // click on a short text. Prints the medians and their ratio.
 // Usage: errorbox [RUNS]   (default 15; any Qt platform, e.g. offscreen)
-#include "window/form1.hpp"
+#include "window/qt/form1.hpp"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -23,6 +23,13 @@ void digit(CalculatorState& state, DisplayFields& fields)
 
 using K = ControlKind;
 
+// The credit line names the toolkit that draws the window.
+#ifdef _WIN32
+constexpr const char* kCredit = "Rechner 1.0 – ein Taschenrechner für Windows";
+#else
+constexpr const char* kCredit = "Rechner 1.0 – ein Taschenrechner mit Qt 6";
+#endif
+
 } // namespace
 
 const std::array<ControlDescription, 38> kForm1Controls = {{
@@ -63,8 +70,7 @@ const std::array<ControlDescription, 38> kForm1Controls = {{
     {K::Key, "cm_Command710", "sin", 6000, 4005, 735, 375, kKey, "Sinus", sineKey},
     {K::Key, "cm_Command720", "cos", 6000, 4515, 735, 375, kKey, "Kosinus", cosineKey},
     {K::Key, "cm_Command730", "tan", 6000, 5040, 735, 375, kKey, "Tangens", tangentKey},
-    {K::Label, "Label5", "Rechner 1.0 – ein Taschenrechner mit Qt 6", 1560, 7200, 5295, 255, kWindowDefault,
-     "Rechner 1.0 – ein Taschenrechner mit Qt 6", nullptr},
+    {K::Label, "Label5", kCredit, 1560, 7200, 5295, 255, kWindowDefault, kCredit, nullptr},
 }};
 
 } // namespace rechner

@@ -2,6 +2,7 @@
 
 #include "engine/calculator_state.hpp"
 #include "engine/display_fields.hpp"
+#include "window/announcement.hpp"
 
 #include <QWidget>
 
@@ -44,14 +45,14 @@ public:
 
 private:
     void run(const std::function<void()>& operation);
-    std::array<QString, 4> shownTexts() const;
-    void announceChanges(const std::array<QString, 4>& before);
+    FieldTexts shownTexts() const;
+    void announceChanges(const FieldTexts& before);
 
     CalculatorState state_;
     std::vector<std::unique_ptr<DisplayField>> fieldAdapters_;
     std::unique_ptr<DisplayFields> fields_;
     ErrorReporter report_ = showErrorBox;
-    std::array<QLineEdit*, 4> shown_{};      // Variable 1, operator, Variable 2, result
+    std::array<QLineEdit*, 4> shown_{};      // in the order of kAnnouncedFields
     Announcement* announcement_ = nullptr;   // a child, owned by the window
 };
 

@@ -1,7 +1,8 @@
 // Form1 as the user sees it: every control's kind, caption, place, size,
 // font and tab place, checked against the window's design table below.
 
-#include "window/form1.hpp"
+#include "window/design.hpp"
+#include "window/qt/form1.hpp"
 
 #include <QAccessible>
 #include <QApplication>
@@ -23,60 +24,10 @@
 #include <vector>
 
 using rechner::Form1;
+using rechner::testing::Expected;
+using rechner::testing::kDesign;
 
 namespace {
-
-struct Expected {
-    const char* name;
-    char kind;   // 'T' text field, 'K' key, 'L' label
-    const char* caption;
-    int left, top, width, height;   // twips
-    const char* family;             // "" for the window's default font
-    double points;
-    bool bold;
-};
-
-// In tab order.
-const std::vector<Expected> kDesign = {
-    {"txt_Text1", 'T', "", 480, 360, 4455, 495, "Arial", 12, false},
-    {"txt_Text2", 'T', "", 480, 1380, 4455, 495, "Arial", 12, false},
-    {"txt_Text3", 'T', "", 480, 2400, 4455, 495, "Arial", 12, true},
-    {"cm_Command8", 'K', "8", 1680, 3480, 735, 375, "Arial", 9.75, true},
-    {"cm_Command9", 'K', "9", 2820, 3480, 735, 375, "Arial", 9.75, true},
-    {"cm_Command18", 'K', "löschen", 6960, 3480, 855, 375, "Arial", 8.25, true},
-    {"cm_Command7", 'K', "7", 600, 3480, 735, 375, "Arial", 9.75, true},
-    {"cm_Command4", 'K', "4", 600, 4005, 735, 375, "Arial", 9.75, true},
-    {"cm_Command5", 'K', "5", 1680, 4005, 735, 375, "Arial", 9.75, true},
-    {"cm_Command6", 'K', "6", 2820, 4005, 735, 375, "Arial", 9.75, true},
-    {"cm_Command15", 'K', "x", 3870, 4005, 735, 375, "Arial", 12, true},
-    {"cm_Command1", 'K', "1", 600, 4515, 735, 375, "Arial", 9.75, true},
-    {"cm_Command2", 'K', "2", 1680, 4515, 735, 375, "Arial", 9.75, true},
-    {"cm_Command3", 'K', "3", 2820, 4515, 735, 375, "Arial", 9.75, true},
-    {"cm_Command16", 'K', "-", 3870, 4515, 735, 375, "Arial", 12, true},
-    {"cm_Command11", 'K', "0", 600, 5040, 735, 375, "Arial", 9.75, true},
-    {"cm_Command12", 'K', ".", 1680, 5040, 735, 375, "Arial", 14.25, true},
-    {"cm_Command13", 'K', "=", 2820, 5040, 735, 375, "Arial", 12, true},
-    {"cm_Command17", 'K', "+", 3870, 5040, 735, 375, "Arial", 12, true},
-    {"Label1", 'L', "Variable 1", 5040, 480, 1695, 375, "", 0, false},
-    {"Label2", 'L', "Variable 2", 5040, 1560, 1695, 375, "", 0, false},
-    {"Label3", 'L', "Resultat", 5040, 2520, 1695, 375, "", 0, false},
-    {"Label4", 'L', "   =", 4920, 1920, 615, 375, "MS Sans Serif", 13.5, false},
-    {"txt_Text5", 'T', "", 4440, 960, 495, 315, "Arial", 12, true},
-    {"cm_Command20", 'K', "Exit", 6960, 5760, 855, 375, "Arial", 8.25, true},
-    {"cm_Command110", 'K', "Pi", 4920, 4005, 735, 375, "Arial", 9.75, true},
-    {"cm_Command14", 'K', "/", 3870, 3480, 735, 375, "Arial", 12, true},
-    {"cm_Command100", 'K', "(x)2", 4920, 3480, 735, 375, "Arial", 9.75, true},
-    {"cm_Command120", 'K', "R > M", 4920, 4515, 735, 375, "Arial", 9.75, true},
-    {"cm_Command130", 'K', "R < M", 4920, 5040, 735, 375, "Arial", 9.75, true},
-    {"cm_Command200", 'K', " Schritt   zurück", 6960, 4005, 855, 1140, "Arial", 8.25, true},
-    {"cm_Command600", 'K', "Umrechnung in Binär", 600, 5760, 2295, 375, "", 0, false},
-    {"cm_Command610", 'K', "Umrechnung in Dezimal", 600, 6480, 2295, 375, "", 0, false},
-    {"cm_Command700", 'K', "sqrt", 6000, 3480, 735, 375, "Arial", 9.75, true},
-    {"cm_Command710", 'K', "sin", 6000, 4005, 735, 375, "Arial", 9.75, true},
-    {"cm_Command720", 'K', "cos", 6000, 4515, 735, 375, "Arial", 9.75, true},
-    {"cm_Command730", 'K', "tan", 6000, 5040, 735, 375, "Arial", 9.75, true},
-    {"Label5", 'L', nullptr, 1560, 7200, 5295, 255, "", 0, false},
-};
 
 QString captionOf(QWidget* widget)
 {

@@ -1,4 +1,4 @@
-#include "window/form1.hpp"
+#include "window/qt/form1.hpp"
 
 #include <QApplication>
 

@@ -1,8 +1,9 @@
 // Clicks and typing on the real widgets: each key runs its operation once,
 // typing runs none, and a run-time error is reported and survived.
 
-#include "window/command_line.hpp"
-#include "window/form1.hpp"
+#include "window/design.hpp"
+#include "window/qt/command_line.hpp"
+#include "window/qt/form1.hpp"
 
 #include <QAccessible>
 #include <QApplication>
@@ -21,10 +22,13 @@
 #include <vector>
 
 using rechner::Form1;
+using rechner::testing::AnnouncedRow;
+using rechner::testing::KeyRow;
+using rechner::testing::kAnnounced;
+using rechner::testing::kEveryKey;
+using rechner::testing::Shown;
 
 namespace {
-
-using Shown = std::array<std::string, 4>;
 
 // Types a text key by key; unlike QTest::keyClicks also umlauts and emoji.
 void type(QWidget* widget, const QString& text)
@@ -71,43 +75,6 @@ struct Window {
         return {field('1')->text().toStdString(), field('2')->text().toStdString(),
                 field('3')->text().toStdString(), field('5')->text().toStdString()};
     }
-};
-
-struct KeyRow {
-    std::string key;
-    std::vector<std::string> before;
-    Shown shown;   // after one click; a second run would show something else where it matters
-};
-
-const std::vector<KeyRow> kEveryKey = {
-    {"0", {"1"}, {"10", "", "", ""}},
-    {"1", {}, {"1", "", "", ""}},
-    {"2", {}, {"2", "", "", ""}},
-    {"3", {}, {"3", "", "", ""}},
-    {"4", {}, {"4", "", "", ""}},
-    {"5", {}, {"5", "", "", ""}},
-    {"6", {}, {"6", "", "", ""}},
-    {"7", {}, {"7", "", "", ""}},
-    {"8", {}, {"8", "", "", ""}},
-    {"9", {"+"}, {"", "9", "", "  +"}},
-    {".", {"1"}, {"1.", "", "", ""}},
-    {"Pi", {"+"}, {"", "3.14159265358979", "", "  +"}},
-    {"/", {"8"}, {"8", "", "", "  /"}},
-    {"x", {"8"}, {"8", "", "", "  x"}},
-    {"+", {"8"}, {"8", "", "", "  +"}},
-    {"-", {}, {"-", "", "", ""}},
-    {"=", {"8", "+", "2"}, {"8", "2", "10", "  +"}},
-    {"löschen", {"8", "+", "2", "="}, {"", "", "", ""}},
-    {"(x)2", {"3"}, {"3", "", "9", ""}},
-    {"sqrt", {"9"}, {"9", "", "3", ""}},
-    {"sin", {"3", "0"}, {"30", "", "0.5", ""}},
-    {"cos", {"6", "0"}, {"60", "", "0.5", ""}},
-    {"tan", {"4", "5"}, {"45", "", "1", ""}},
-    {"R > M", {"6"}, {"6", "", "", ""}},
-    {"R < M", {}, {"0", "", "", ""}},
-    {" Schritt   zurück", {"1", "2", "+", "3"}, {"12", "", "", "  +"}},
-    {"Umrechnung in Binär", {"5"}, {"5", "", "00000101", ""}},
-    {"Umrechnung in Dezimal", {"1", "0", "0", "0", "0", "0", "0", "1"}, {"10000001", "", "129", ""}},
 };
 
 } // namespace
@@ -257,29 +224,14 @@ struct Announcements : QObject {
 
 TEST(ScreenReaders, HearWhatEachKeyChanged)
 {
-    struct Row {
-        std::vector<std::string> steps;
-        QString heard;   // each announcement, joined by " | "
-    };
-    const QString longDigits(50, '1');
-    const std::vector<Row> rows = {
-        {{"7", "+", "5", "="}, "Variable 1: 7 | Operator: plus | Variable 2: 5 | Resultat: 12"},
-        {{"-", "8", "x", "/", "-"}, "Variable 1: minus | Variable 1: -8 | Operator: mal | Operator: geteilt durch | "
-                                    "Variable 2: minus"},
-        {{"+", "="}, "Operator: plus | Resultat: Unvollständige Eingabe!"},
-        {{"1", "+", "2", " Schritt   zurück", "R > M", "löschen", "löschen"},
-         "Variable 1: 1 | Operator: plus | Variable 2: 2 | Variable 2: leer | Alle Felder leer"},
-        {{"@1:" + longDigits.toStdString(), "@5:+", "1"}, "Variable 1: „" + QString(40, '1') + "…“ (51 Zeichen)"},
-        {{"@1:abc", "sin"}, ""},   // the error box says it
-    };
-    for (const Row& row : rows) {
+    for (const AnnouncedRow& row : kAnnounced) {
         Window w;
         w.form.show();
         Announcements announcements;
         w.form.findChild<QWidget*>("Ansage")->installEventFilter(&announcements);
         w.steps(row.steps);
         EXPECT_EQ(QStringList(announcements.heard.begin(), announcements.heard.end()).join(" | ").toStdString(),
-                  row.heard.toStdString())
+                  row.heard)
             << row.steps[0];
     }
 }

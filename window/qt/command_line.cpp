@@ -1,4 +1,4 @@
-#include "window/command_line.hpp"
+#include "window/qt/command_line.hpp"
 
 #include <algorithm>
 #include <array>

@@ -1,8 +1,8 @@
-#include "window/form1.hpp"
+#include "window/qt/form1.hpp"
 
 #include "engine/operations.hpp"
-#include "runtime/conversions.hpp"
 #include "runtime/runtime_error.hpp"
+#include "window/announcement.hpp"
 #include "window/form1_controls.hpp"
 
 #include <QAccessibleWidget>
@@ -20,7 +20,6 @@
 #include <QTranslator>
 
 #include <algorithm>
-#include <map>
 
 // The icon lives in a resource of this static library; it must be
 // registered by hand, or the linker drops it.
@@ -147,26 +146,6 @@ QWidget* withAccessibleFactory(QWidget* parent)
     return parent;
 }
 
-// A field's text as a synthesizer reads it well: the operator symbols as
-// words, an empty field as "leer", a long text shortened as in messages.
-QString spoken(const QString& text)
-{
-    static const std::map<QString, QString> kWords = {
-        {QStringLiteral("+"), QStringLiteral("plus")},
-        {QStringLiteral("-"), QStringLiteral("minus")},
-        {QStringLiteral("x"), QStringLiteral("mal")},
-        {QStringLiteral("/"), QStringLiteral("geteilt durch")}};
-    const QString trimmed = text.trimmed();
-    if (trimmed.isEmpty()) {
-        return QStringLiteral("leer");
-    }
-    if (const auto word = kWords.find(trimmed); word != kWords.end()) {
-        return word->second;
-    }
-    constexpr qsizetype kLongText = 40;
-    return trimmed.size() > kLongText ? QString::fromStdString(quotedForMessage(text.toStdString())) : trimmed;
-}
-
 } // namespace
 
 bool prepareApplication(QCoreApplication& app)
@@ -255,9 +234,8 @@ Form1::Form1(QWidget* parent) : QWidget(withAccessibleFactory(parent))
         findChild<QLabel*>(QStringLiteral("Label") + QLatin1String(n))
             ->setBuddy(findChild<QLineEdit*>(QStringLiteral("txt_Text") + QLatin1String(n)));
     }
-    // What a key changed is told in the order the fields stand in the window.
-    for (std::size_t i = 0; const char* name : {"txt_Text1", "txt_Text5", "txt_Text2", "txt_Text3"}) {
-        shown_.at(i++) = findChild<QLineEdit*>(QString::fromLatin1(name));
+    for (std::size_t i = 0; i < kAnnouncedFields.size(); ++i) {
+        shown_.at(i) = findChild<QLineEdit*>(QString::fromLatin1(kAnnouncedFields.at(i)));
     }
     announcement_ = new Announcement(this);
     findChild<QLineEdit*>(QStringLiteral("txt_Text1"))->setFocus();
@@ -267,7 +245,7 @@ Form1::~Form1() = default;
 
 void Form1::run(const std::function<void()>& operation)
 {
-    const std::array<QString, 4> before = shownTexts();
+    const FieldTexts before = shownTexts();
     // A run-time error stops the key's operation; the fields keep what it
     // had written, the user is told, and the calculator goes on.
     try {
@@ -279,30 +257,19 @@ void Form1::run(const std::function<void()>& operation)
     announceChanges(before);
 }
 
-std::array<QString, 4> Form1::shownTexts() const
+FieldTexts Form1::shownTexts() const
 {
-    std::array<QString, 4> texts;
-    std::transform(shown_.begin(), shown_.end(), texts.begin(), [](const QLineEdit* edit) { return edit->text(); });
+    FieldTexts texts;
+    std::transform(shown_.begin(), shown_.end(), texts.begin(),
+                   [](const QLineEdit* edit) { return edit->text().toStdString(); });
     return texts;
 }
 
-void Form1::announceChanges(const std::array<QString, 4>& before)
+void Form1::announceChanges(const FieldTexts& before)
 {
-    const std::array<QString, 4> after = shownTexts();
-    if (after == before) {
-        return;
+    if (const std::string said = announcementFor(before, shownTexts()); !said.empty()) {
+        announcement_->say(QString::fromStdString(said));
     }
-    if (std::all_of(after.begin(), after.end(), [](const QString& text) { return text.isEmpty(); })) {
-        announcement_->say(QStringLiteral("Alle Felder leer"));
-        return;
-    }
-    QStringList changes;
-    for (std::size_t i = 0; i < after.size(); ++i) {
-        if (after[i] != before[i]) {
-            changes << shown_[i]->accessibleName() + QStringLiteral(": ") + spoken(after[i]);
-        }
-    }
-    announcement_->say(changes.join(QStringLiteral(", ")));
 }
 
 void Form1::showErrorBox(QWidget* parent, const QString& message)

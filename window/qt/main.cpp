@@ -1,5 +1,5 @@
-#include "window/command_line.hpp"
-#include "window/form1.hpp"
+#include "window/qt/command_line.hpp"
+#include "window/qt/form1.hpp"
 
 #include <QApplication>
 

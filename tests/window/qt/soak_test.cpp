@@ -5,7 +5,7 @@
 #include "keypad.hpp"
 #include "runtime/conversions.hpp"
 #include "runtime/runtime_error.hpp"
-#include "window/form1.hpp"
+#include "window/qt/form1.hpp"
 
 #include <QApplication>
 #include <QElapsedTimer>
