@@ -93,24 +93,28 @@ Syntax checkSyntax(std::string_view body)
     return {true, leading + exponent};
 }
 
-bool parseLongDouble(std::string_view text, long double& value)
-{
-    const auto result = std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
-    return result.ec == std::errc();
-}
-
 // The text of the largest double, 1.79769313486232E+308, lies just above it:
-// read such a text as the largest double, so that every text written reads
-// back. Decided in long double, whose range is wider where it has one.
-bool roundsToLargestDouble(std::string_view body)
+// read a text up to it as the largest double, so that every text written
+// reads back. Decided on the decimal digits, since not every platform has a
+// floating type wider than double (Windows' long double reads as double).
+bool roundsToLargestDouble(std::string_view body, long magnitude)
 {
-    static const long double limit = [] {
-        long double value = 0.0L;
-        parseLongDouble("1.79769313486232E+308", value);
-        return value;
-    }();
-    long double value = 0.0L;
-    return parseLongDouble(body, value) && value <= limit;
+    constexpr long kLargestMagnitude = 309;
+    constexpr std::string_view kLargestDigits = "179769313486232";
+    if (magnitude != kLargestMagnitude) {
+        return false;
+    }
+    std::string digits;
+    for (const char c : body.substr(0, body.find_first_of("eE"))) {
+        if (isDigit(c) && (c != '0' || !digits.empty())) {
+            digits += c;
+        }
+    }
+    while (!digits.empty() && digits.back() == '0') {
+        digits.pop_back();
+    }
+    // Of two digit strings of the same magnitude, the greater number sorts last.
+    return digits <= kLargestDigits;
 }
 
 } // namespace
@@ -141,7 +145,7 @@ double numberOfText(std::string_view text)
     if (result.ec == std::errc::result_out_of_range) {
         if (syntax.magnitude <= 0) {
             value = 0.0;   // too small for a double
-        } else if (roundsToLargestDouble(body)) {
+        } else if (roundsToLargestDouble(body, syntax.magnitude)) {
             value = std::numeric_limits<double>::max();
         } else {
             throwOverflowError(quotedForMessage(t), "des Zahlenbereichs");

@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running, testing or
 # benchmarking needs, only those that are missing.
-# Usage: scripts/install-deps.sh run|test|bench
+# Usage: scripts/install-deps.sh run|test|bench|windows
 set -euo pipefail
 
 # Build and run: compiler and Qt, the fonts, Qt's German texts and its
 # Wayland platform plugin.
 packages=(cmake ninja-build g++ qt6-base-dev qt6-wayland qt6-translations-l10n
           fonts-liberation fonts-dejavu-core)
+# Building for Windows: the cross-compiler (posix threads) and its resource compiler.
+windows=(cmake ninja-build g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64)
 case "${1:-run}" in
   run) ;;
+  windows) packages=("${windows[@]}") ;;
   test)
     # tests, fuzzing, static analysis, packaging checks, start-up on X11 and
     # Wayland, and the screen reader Orca with its speech, bus and window manager
@@ -17,11 +20,12 @@ case "${1:-run}" in
                binutils file desktop-file-utils appstream dpkg-dev lintian groff-base
                xvfb xauth x11-utils weston
                orca speech-dispatcher speech-dispatcher-espeak-ng espeak-ng at-spi2-core
-               dbus openbox xdotool) ;;
+               dbus openbox xdotool
+               "${windows[@]}" googletest wine wine64 x11-xkb-utils) ;;
   bench)
     packages+=(xvfb xauth libx11-dev gcc) ;;
   *)
-    echo "usage: $0 run|test|bench" >&2
+    echo "usage: $0 run|test|bench|windows" >&2
     exit 2 ;;
 esac
 

@@ -1,0 +1,325 @@
+// The Windows window driven through its controls, as Windows delivers clicks
+// and keys: checked against the same tables as the Qt window.
+
+#include "window/design.hpp"
+#include "window/win32/form1.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+using rechner::Form1;
+using rechner::utf8Of;
+using rechner::wideOf;
+using rechner::testing::kAnnounced;
+using rechner::testing::kDesign;
+using rechner::testing::kEveryKey;
+using rechner::testing::Shown;
+
+namespace {
+
+std::string textOf(HWND window)
+{
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return utf8Of(text);
+}
+
+std::string classOf(HWND window)
+{
+    wchar_t name[32] = {};
+    GetClassNameW(window, name, 32);
+    return utf8Of(name);
+}
+
+struct Window {
+    Form1 form;
+    std::vector<std::string> reported;
+
+    Window()
+    {
+        form.setErrorReporter([this](HWND, const std::string& message) { reported.push_back(message); });
+        form.show(SW_SHOWNORMAL);
+        pump();
+    }
+
+    // Hands every queued message to the window as its message loop does.
+    void pump()
+    {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (!form.translateKey(message)) {
+                TranslateMessage(&message);
+                DispatchMessageW(&message);
+            }
+        }
+    }
+
+    HWND key(const std::string& caption)
+    {
+        for (const auto& e : kDesign) {
+            if (e.kind == 'K' && caption == e.caption) return form.control(e.name);
+        }
+        ADD_FAILURE() << "no key " << caption;
+        return nullptr;
+    }
+
+    HWND field(char n) { return form.control(std::string("txt_Text") + n); }
+
+    // A key through the keyboard, as the user presses it: posted to the
+    // window that has the focus and taken from the queue.
+    void press(WPARAM virtualKey)
+    {
+        PostMessageW(GetFocus(), WM_KEYDOWN, virtualKey, 1);
+        PostMessageW(GetFocus(), WM_KEYUP, virtualKey, static_cast<LPARAM>(0xC0000001UL));
+        pump();
+    }
+
+    // A key caption clicks that key; "@N:text" types text into field N.
+    void steps(const std::vector<std::string>& steps)
+    {
+        for (const auto& step : steps) {
+            if (step.size() >= 3 && step[0] == '@') {
+                const HWND edit = field(step[1]);
+                SendMessageW(edit, EM_SETSEL, GetWindowTextLengthW(edit), GetWindowTextLengthW(edit));
+                for (const wchar_t c : wideOf(step.substr(3))) SendMessageW(edit, WM_CHAR, c, 1);
+            } else {
+                SendMessageW(key(step), BM_CLICK, 0, 0);
+            }
+            pump();
+        }
+    }
+
+    Shown shown() { return {textOf(field('1')), textOf(field('2')), textOf(field('3')), textOf(field('5'))}; }
+};
+
+RECT placeOf(HWND control)
+{
+    RECT r;
+    GetWindowRect(control, &r);
+    MapWindowPoints(HWND_DESKTOP, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+} // namespace
+
+TEST(Layout, EveryControlAtItsTwipsAt96And144Dpi)
+{
+    Window w;
+    EXPECT_EQ(textOf(w.form.window()), "Form1");
+    RECT client;
+    GetClientRect(w.form.window(), &client);
+    EXPECT_EQ(client.right, 548);
+    EXPECT_EQ(client.bottom, 506);
+    EXPECT_NE(GetClassLongPtrW(w.form.window(), GCLP_HICON), 0);
+    EXPECT_NE(GetClassLongPtrW(w.form.window(), GCLP_HICONSM), 0);
+
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof(metrics);
+    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
+    const std::string defaultFace = utf8Of(metrics.lfMessageFont.lfFaceName);
+
+    for (const UINT dpi : {96U, 144U}) {
+        if (dpi != 96) {
+            RECT suggested{0, 0, 822, 759};
+            AdjustWindowRectExForDpi(&suggested, WS_OVERLAPPEDWINDOW, FALSE, 0, dpi);
+            SendMessageW(w.form.window(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+        }
+        for (const auto& e : kDesign) {
+            const HWND control = w.form.control(e.name);
+            ASSERT_NE(control, nullptr) << e.name;
+            const RECT r = placeOf(control);
+            EXPECT_EQ(r.left, std::lround(e.left * dpi / 1440.0)) << e.name << " " << dpi;
+            EXPECT_EQ(r.top, std::lround(e.top * dpi / 1440.0)) << e.name << " " << dpi;
+            EXPECT_EQ(r.right - r.left, std::lround(e.width * dpi / 1440.0)) << e.name << " " << dpi;
+            EXPECT_EQ(r.bottom - r.top, std::lround(e.height * dpi / 1440.0)) << e.name << " " << dpi;
+
+            LOGFONTW font{};
+            GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof(font), &font);
+            if (*e.family == '\0') {
+                EXPECT_EQ(utf8Of(font.lfFaceName), defaultFace) << e.name;
+            } else {
+                EXPECT_EQ(utf8Of(font.lfFaceName), e.family) << e.name;
+                EXPECT_EQ(font.lfHeight, -std::lround(e.points * dpi / 72)) << e.name << " " << dpi;
+                EXPECT_EQ(font.lfWeight, e.bold ? FW_BOLD : FW_NORMAL) << e.name;
+            }
+            if (dpi != 96) continue;
+            EXPECT_EQ(classOf(control), e.kind == 'K' ? "Button" : e.kind == 'L' ? "Static" : "Edit") << e.name;
+            if (e.caption != nullptr && e.kind != 'T') {
+                EXPECT_EQ(textOf(control), e.caption) << e.name;
+            }
+            EXPECT_EQ((GetWindowLongW(control, GWL_STYLE) & WS_TABSTOP) != 0, e.kind != 'L') << e.name;
+        }
+    }
+}
+
+TEST(Focus, StartsInVariable1AndTabWalksTheDesignOrder)
+{
+    Window w;
+    std::vector<std::string> expected;
+    for (const auto& e : kDesign) {
+        if (e.kind != 'L') expected.emplace_back(e.name);
+    }
+    expected.emplace_back("txt_Text1");   // after "tan" the focus comes back round
+    std::vector<std::string> walked;
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        if (i > 0) w.press(VK_TAB);
+        const HWND focus = GetFocus();
+        const auto named = std::find_if(kDesign.begin(), kDesign.end(),
+                                        [&](const auto& e) { return w.form.control(e.name) == focus; });
+        walked.emplace_back(named == kDesign.end() ? "?" : named->name);
+    }
+    EXPECT_EQ(walked, expected);
+}
+
+TEST(Keys, ClickSpaceOrReturnOnAFocusedKeyRunsItsOperationOnce)
+{
+    for (const WPARAM pressed : {WPARAM{0}, WPARAM{VK_SPACE}, WPARAM{VK_RETURN}}) {
+        for (const auto& row : kEveryKey) {
+            Window w;
+            w.steps(row.before);
+            if (pressed == 0) {
+                w.steps({row.key});
+            } else {
+                SetFocus(w.key(row.key));
+                w.press(pressed);
+            }
+            EXPECT_EQ(w.shown(), row.shown) << row.key << " " << pressed;
+            EXPECT_TRUE(w.reported.empty()) << row.key;
+        }
+    }
+}
+
+TEST(Typing, ChangesOnlyTheFieldAndReturnOrEscapeClickNothing)
+{
+    Window w;
+    w.steps({"@1:5", "+", "@2:3", "=", "@3:äöü😀"});
+    EXPECT_EQ(w.shown(), (Shown{"5", "3", "8äöü😀", "  +"}));
+    EXPECT_FALSE(w.form.state().flg_EntryMade);
+    for (const char n : {'1', '2', '3', '5'}) {
+        SetFocus(w.field(n));
+        w.press(VK_RETURN);
+        w.press(VK_ESCAPE);
+    }
+    EXPECT_EQ(w.shown(), (Shown{"5", "3", "8äöü😀", "  +"}));
+}
+
+// Past the 30 000 characters an EDIT control takes by default. (Wine's EDIT
+// control takes time growing with the square of the text's length, so a
+// million characters are too slow to paste here.)
+TEST(Typing, LongPastedTextsStayWholeAndCtrlASelectsThem)
+{
+    Window w;
+    const std::wstring pasted(40000, L'1');
+    SendMessageW(w.field('1'), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(pasted.c_str()));
+    w.steps({"2"});
+    EXPECT_EQ(GetWindowTextLengthW(w.field('1')), 40001);
+
+    SetFocus(w.field('1'));
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    w.press('A');
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+    DWORD start = 1;
+    DWORD end = 0;
+    SendMessageW(w.field('1'), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(start, 0U);
+    EXPECT_EQ(end, 40001U);
+}
+
+namespace {
+
+// The "Fehler" box as the user sees it, read and closed with Return from
+// inside its own modal loop.
+std::string boxTitle;
+std::string boxText;
+
+void CALLBACK closeErrorBox(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND box, LPARAM) -> BOOL {
+            if (classOf(box) != "#32770") return TRUE;
+            boxTitle = textOf(box);
+            EnumChildWindows(
+                box,
+                [](HWND child, LPARAM) -> BOOL {
+                    if (classOf(child) == "Static" && textOf(child).size() > boxText.size()) boxText = textOf(child);
+                    return TRUE;
+                },
+                0);
+            PostMessageW(box, WM_KEYDOWN, VK_RETURN, 1);
+            return FALSE;
+        },
+        0);
+    if (!boxTitle.empty()) KillTimer(nullptr, timer);
+}
+
+} // namespace
+
+TEST(RuntimeErrors, AMessageBoxTellsAndTheCalculatorGoesOn)
+{
+    Form1 form;
+    form.show(SW_SHOWNORMAL);
+    const std::string pasted(1000, 'a');
+    SetWindowTextW(form.control("txt_Text1"), wideOf(pasted).c_str());
+    SetTimer(nullptr, 0, 50, closeErrorBox);
+    SendMessageW(form.control("cm_Command720"), BM_CLICK, 0, 0);
+    EXPECT_EQ(boxTitle, "Fehler");
+    EXPECT_EQ(boxText, "Keine Zahl: „" + std::string(40, 'a') + "…“ (1000 Zeichen)");
+    EXPECT_EQ(textOf(form.control("txt_Text1")), pasted);   // nothing pasted is lost
+
+    Window w;
+    w.steps({"löschen", "7", "+", "@2:12,5", "="});
+    ASSERT_EQ(w.reported.size(), 1U);
+    EXPECT_NE(w.reported[0].find("Dezimaltrennzeichen ist der Punkt"), std::string::npos);
+    w.steps({"löschen", "9", "sqrt"});
+    EXPECT_EQ(w.shown(), (Shown{"9", "", "3", ""}));
+}
+
+namespace {
+
+std::vector<std::string> heard;
+
+void CALLBACK liveRegionChanged(HWINEVENTHOOK, DWORD, HWND region, LONG, LONG, DWORD, DWORD)
+{
+    heard.push_back(textOf(region));
+}
+
+} // namespace
+
+TEST(ScreenReaders, HearWhatEachKeyChanged)
+{
+    const HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_LIVEREGIONCHANGED, EVENT_OBJECT_LIVEREGIONCHANGED, nullptr,
+                                               liveRegionChanged, GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+    ASSERT_NE(hook, nullptr);
+    for (const auto& row : kAnnounced) {
+        Window w;
+        heard.clear();
+        w.steps(row.steps);
+        std::string joined;
+        for (const auto& said : heard) joined += (joined.empty() ? "" : " | ") + said;
+        EXPECT_EQ(joined, row.heard) << row.steps[0];
+    }
+    UnhookWinEvent(hook);
+}
+
+TEST(End, ExitAndTheFrameEndTheMessageLoopWithStatusZero)
+{
+    for (const bool byExit : {true, false}) {
+        Form1 form;
+        form.show(SW_SHOWNORMAL);
+        if (byExit) {
+            PostMessageW(form.control("cm_Command20"), BM_CLICK, 0, 0);
+        } else {
+            PostMessageW(form.window(), WM_CLOSE, 0, 0);
+        }
+        EXPECT_EQ(form.exec(), 0);
+        EXPECT_EQ(form.window(), nullptr);
+    }
+}

@@ -1,0 +1,369 @@
+#include "window/win32/form1.hpp"
+
+#include "engine/operations.hpp"
+#include "runtime/runtime_error.hpp"
+#include "window/form1_controls.hpp"
+
+#include <commctrl.h>
+#include <initguid.h>
+#include <oleacc.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace rechner {
+namespace {
+
+constexpr wchar_t kClassName[] = L"RechnerForm1";
+constexpr int kFirstControlId = 100;   // clear of IDOK and IDCANCEL, which the dialog keys send
+constexpr DWORD kFrameStyle = WS_OVERLAPPEDWINDOW;
+
+// UI Automation's live setting, which Debian 12's mingw-w64 headers lack.
+// A polite live region is read when the screen reader is done speaking.
+constexpr GUID kLiveSettingProperty = {0xc12bcd8e, 0x2a8e, 0x4950, {0x8a, 0xe7, 0x36, 0x25, 0x11, 0x1d, 0x58, 0xeb}};
+constexpr LONG kPolite = 1;
+
+// A window text field as the keys see it: its whole text, in UTF-8.
+class EditField final : public DisplayField {
+public:
+    explicit EditField(HWND edit) : edit_(edit) {}
+    std::string get() const override
+    {
+        std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(edit_)) + 1, L'\0');
+        text.resize(static_cast<std::size_t>(GetWindowTextW(edit_, text.data(), static_cast<int>(text.size()))));
+        return utf8Of(text);
+    }
+    void set(std::string_view text) override { SetWindowTextW(edit_, wideOf(text).c_str()); }
+
+private:
+    HWND edit_;
+};
+
+int scaled(int twips, UINT dpi) { return MulDiv(twips, static_cast<int>(dpi), 1440); }
+
+// The font of a control at a given DPI; the window default is the system's
+// user-interface font, the one message boxes use.
+HFONT createFont(const FontDescription& description, UINT dpi)
+{
+    LOGFONTW font{};
+    if (description.family == nullptr) {
+        NONCLIENTMETRICSW metrics{};
+        metrics.cbSize = sizeof(metrics);
+        SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, dpi);
+        font = metrics.lfMessageFont;
+    } else {
+        font.lfHeight = -static_cast<LONG>(std::lround(description.points * dpi / 72.0));
+        font.lfWeight = description.bold ? FW_BOLD : FW_NORMAL;
+        font.lfCharSet = ANSI_CHARSET;
+        const std::wstring face = wideOf(description.family);
+        std::copy_n(face.c_str(), std::min<std::size_t>(face.size() + 1, LF_FACESIZE), font.lfFaceName);
+    }
+    return CreateFontIndirectW(&font);
+}
+
+bool isClass(HWND window, const wchar_t* name)
+{
+    wchar_t found[16] = {};
+    GetClassNameW(window, found, 16);
+    return lstrcmpiW(found, name) == 0;
+}
+
+} // namespace
+
+std::wstring wideOf(std::string_view utf8)
+{
+    if (utf8.empty()) {
+        return {};
+    }
+    const int size = static_cast<int>(utf8.size());
+    std::wstring wide(static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0)), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), static_cast<int>(wide.size()));
+    return wide;
+}
+
+std::string utf8Of(std::wstring_view wide)
+{
+    if (wide.empty()) {
+        return {};
+    }
+    const int size = static_cast<int>(wide.size());
+    std::string utf8(
+        static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr)), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, utf8.data(), static_cast<int>(utf8.size()), nullptr, nullptr);
+    return utf8;
+}
+
+Form1::Form1()
+{
+    comStarted_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    const INITCOMMONCONTROLSEX common{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&common);
+
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    static const bool registered = [instance] {
+        WNDCLASSEXW windowClass{};
+        windowClass.cbSize = sizeof(windowClass);
+        windowClass.lpfnWndProc = windowProcedure;
+        windowClass.hInstance = instance;
+        windowClass.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                                          GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
+        windowClass.hIconSm = static_cast<HICON>(LoadImageW(
+            instance, MAKEINTRESOURCEW(1), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+        windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));   // IDC_ARROW
+        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        windowClass.lpszClassName = kClassName;
+        return RegisterClassExW(&windowClass) != 0;
+    }();
+    (void)registered;
+
+    CreateWindowExW(0, kClassName, L"Form1", kFrameStyle, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                    nullptr, nullptr, instance, this);
+    createControls();
+    const UINT dpi = GetDpiForWindow(window_);
+    RECT frame{0, 0, scaled(kClientWidthTwips, dpi), scaled(kClientHeightTwips, dpi)};
+    AdjustWindowRectExForDpi(&frame, kFrameStyle, FALSE, 0, dpi);
+    SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    layOut(dpi);
+    lastFocus_ = control("txt_Text1");
+}
+
+Form1::~Form1()
+{
+    if (window_ != nullptr) {
+        // Gone with its owner, the window ends no message loop.
+        SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+        DestroyWindow(window_);
+    }
+    for (const HFONT font : fonts_) {
+        DeleteObject(font);
+    }
+    if (comStarted_) {
+        CoUninitialize();
+    }
+}
+
+void Form1::createControls()
+{
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    // Created in tab order: the dialog keys walk the controls in that order.
+    for (std::size_t i = 0; i < kForm1Controls.size(); ++i) {
+        const ControlDescription& c = kForm1Controls[i];
+        const wchar_t* windowClass = L"STATIC";
+        DWORD style = WS_CHILD | WS_VISIBLE;
+        DWORD extended = 0;
+        switch (c.kind) {
+        case ControlKind::TextField:
+            windowClass = L"EDIT";
+            style |= WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL;
+            extended = WS_EX_CLIENTEDGE;
+            break;
+        case ControlKind::Key:
+            // A caption wider than its key wraps at its blanks.
+            windowClass = L"BUTTON";
+            style |= WS_TABSTOP | BS_PUSHBUTTON | BS_MULTILINE;
+            break;
+        case ControlKind::Label:
+            style |= SS_LEFT | SS_NOPREFIX;
+            break;
+        }
+        const HWND control = CreateWindowExW(extended, windowClass, wideOf(c.caption).c_str(), style, 0, 0, 0, 0, window_,
+                                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + i)), instance,
+                                             nullptr);
+        if (c.kind == ControlKind::TextField) {
+            SendMessageW(control, EM_SETLIMITTEXT, 0, 0);   // no limit of its own, not 30 000 characters
+        }
+        controls_.push_back(control);
+    }
+    // The live region screen readers read after each key: a label without size.
+    announcement_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, 0, 0, 0, window_,
+                                    nullptr, instance, nullptr);
+
+    // Screen readers: each field named by its label, each key by its name
+    // with its caption as description, the live region polite.
+    IAccPropServices* properties = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER, IID_IAccPropServices,
+                                   reinterpret_cast<void**>(&properties)))) {
+        for (std::size_t i = 0; i < kForm1Controls.size(); ++i) {
+            const ControlDescription& c = kForm1Controls[i];
+            properties->SetHwndPropStr(controls_[i], static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, PROPID_ACC_NAME,
+                                       wideOf(c.accessibleName).c_str());
+            if (c.kind == ControlKind::Key) {
+                properties->SetHwndPropStr(controls_[i], static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
+                                           PROPID_ACC_DESCRIPTION, wideOf(c.caption).c_str());
+            }
+        }
+        VARIANT polite{};
+        polite.vt = VT_I4;
+        polite.lVal = kPolite;
+        properties->SetHwndProp(announcement_, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, kLiveSettingProperty,
+                                polite);
+        properties->Release();
+    }
+
+    for (const char* name : {"txt_Text1", "txt_Text2", "txt_Text3", "txt_Text5"}) {
+        fieldAdapters_.push_back(std::make_unique<EditField>(control(name)));
+    }
+    fields_ = std::make_unique<DisplayFields>(
+        DisplayFields{*fieldAdapters_[0], *fieldAdapters_[1], *fieldAdapters_[2], *fieldAdapters_[3]});
+    for (std::size_t i = 0; i < kAnnouncedFields.size(); ++i) {
+        shown_.at(i) = control(kAnnouncedFields.at(i));
+    }
+}
+
+// Places every control at its twips converted at the DPI given, in fonts of
+// that DPI; at 96 dpi 15 twips are one pixel.
+void Form1::layOut(UINT dpi)
+{
+    std::vector<HFONT> fonts;
+    for (std::size_t i = 0; i < kForm1Controls.size(); ++i) {
+        const ControlDescription& c = kForm1Controls[i];
+        SetWindowPos(controls_[i], nullptr, scaled(c.left, dpi), scaled(c.top, dpi), scaled(c.width, dpi),
+                     scaled(c.height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+        fonts.push_back(createFont(c.font, dpi));
+        SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(fonts.back()), TRUE);
+    }
+    fonts_.swap(fonts);
+    for (const HFONT font : fonts) {
+        DeleteObject(font);
+    }
+}
+
+HWND Form1::control(std::string_view name) const
+{
+    const auto found = std::find_if(kForm1Controls.begin(), kForm1Controls.end(),
+                                    [name](const ControlDescription& c) { return name == c.name; });
+    return found == kForm1Controls.end() ? nullptr : controls_.at(static_cast<std::size_t>(found - kForm1Controls.begin()));
+}
+
+void Form1::show(int showCommand)
+{
+    ShowWindow(window_, showCommand);
+    UpdateWindow(window_);
+    SetFocus(control("txt_Text1"));
+}
+
+int Form1::exec()
+{
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (!translateKey(message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    return static_cast<int>(message.wParam);
+}
+
+bool Form1::translateKey(MSG& message)
+{
+    if (window_ == nullptr) {
+        return false;
+    }
+    const HWND focus = GetFocus();
+    if (message.message == WM_KEYDOWN && focus != nullptr && GetParent(focus) == window_) {
+        const bool repeated = (message.lParam & (1L << 30)) != 0;
+        if (message.wParam == VK_RETURN && isClass(focus, L"Button")) {
+            if (!repeated) {
+                SendMessageW(focus, BM_CLICK, 0, 0);
+            }
+            return true;
+        }
+        if (message.wParam == 'A' && GetKeyState(VK_CONTROL) < 0 && isClass(focus, L"Edit")) {
+            SendMessageW(focus, EM_SETSEL, 0, -1);
+            return true;
+        }
+    }
+    return IsDialogMessageW(window_, &message) != FALSE;
+}
+
+LRESULT CALLBACK Form1::windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        auto* form = static_cast<Form1*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        form->window_ = window;
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+    }
+    auto* form = reinterpret_cast<Form1*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    return form == nullptr ? DefWindowProcW(window, message, wParam, lParam) : form->handle(window, message, wParam, lParam);
+}
+
+LRESULT Form1::handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_COMMAND: {
+        const int id = LOWORD(wParam);
+        if (HIWORD(wParam) == BN_CLICKED && id >= kFirstControlId &&
+            static_cast<std::size_t>(id - kFirstControlId) < kForm1Controls.size()) {
+            click(static_cast<std::size_t>(id - kFirstControlId));
+        }
+        return 0;   // Return and Escape in a field (IDOK, IDCANCEL) click nothing
+    }
+    case WM_ACTIVATE:
+        // The keyboard focus comes back to where it was when the window is
+        // activated again.
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            lastFocus_ = GetFocus();
+        } else if (lastFocus_ != nullptr) {
+            SetFocus(lastFocus_);
+        }
+        return 0;
+    case WM_DPICHANGED: {
+        const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+        SetWindowPos(window_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        layOut(HIWORD(wParam));
+        return 0;
+    }
+    case WM_DESTROY:
+        // The only window is gone: the program ends with status 0.
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        window_ = nullptr;
+        PostQuitMessage(0);
+        return 0;
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+void Form1::click(std::size_t index)
+{
+    const KeyOperation operation = kForm1Controls.at(index).operation;
+    if (operation == nullptr) {
+        // "Exit": the window goes at once, and the message loop ends with status 0.
+        exitProgram(state_, *fields_, [this] { DestroyWindow(window_); });
+        return;
+    }
+    const FieldTexts before = shownTexts();
+    // A run-time error stops the key's operation; the fields keep what it
+    // had written, the user is told, and the calculator goes on.
+    try {
+        operation(state_, *fields_);
+    } catch (const RuntimeError& error) {
+        report_(window_, error.what());
+        return;   // the error box is read out; nothing more to say
+    }
+    if (const std::string said = announcementFor(before, shownTexts()); !said.empty()) {
+        announce(said);
+    }
+}
+
+FieldTexts Form1::shownTexts() const
+{
+    FieldTexts texts;
+    std::transform(shown_.begin(), shown_.end(), texts.begin(), [](HWND edit) { return EditField(edit).get(); });
+    return texts;
+}
+
+void Form1::announce(const std::string& text)
+{
+    SetWindowTextW(announcement_, wideOf(text).c_str());
+    NotifyWinEvent(EVENT_OBJECT_LIVEREGIONCHANGED, announcement_, OBJID_CLIENT, CHILDID_SELF);
+}
+
+void Form1::showErrorBox(HWND owner, const std::string& message)
+{
+    MessageBoxW(owner, wideOf(message).c_str(), L"Fehler", MB_OK | MB_ICONWARNING);
+}
+
+} // namespace rechner

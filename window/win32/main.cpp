@@ -1,0 +1,10 @@
+#include "window/win32/form1.hpp"
+
+// A program without a console: the command line has nowhere to answer, so
+// it is ignored.
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand)
+{
+    rechner::Form1 form;
+    form.show(showCommand);
+    return form.exec();
+}
