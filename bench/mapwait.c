@@ -55,7 +55,9 @@ int main(int argc, char** argv)
     for (;;) {
         XEvent e;
         XNextEvent(d, &e);
-        if (e.type == MapNotify) break;
+        /* a real window, not one of the 1 x 1 helpers Wine maps */
+        XWindowAttributes a;
+        if (e.type == MapNotify && XGetWindowAttributes(d, e.xmap.window, &a) && a.width > 1 && a.height > 1) break;
     }
     const double mapped = now_ms() - start;
     usleep(200 * 1000); /* let it finish painting before memory is read */

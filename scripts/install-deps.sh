@@ -8,8 +8,9 @@ set -euo pipefail
 # Wayland platform plugin.
 packages=(cmake ninja-build g++ qt6-base-dev qt6-wayland qt6-translations-l10n
           fonts-liberation fonts-dejavu-core)
-# Building for Windows: the cross-compiler (posix threads) and its resource compiler.
-windows=(cmake ninja-build g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64)
+# Building for Windows: the cross-compiler (posix threads), its resource
+# compiler, and NSIS for the installer.
+windows=(cmake ninja-build g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 nsis)
 case "${1:-run}" in
   run) ;;
   windows) packages=("${windows[@]}") ;;

@@ -113,8 +113,6 @@ TEST(Layout, EveryControlAtItsTwipsAt96And144Dpi)
     GetClientRect(w.form.window(), &client);
     EXPECT_EQ(client.right, 548);
     EXPECT_EQ(client.bottom, 506);
-    EXPECT_NE(GetClassLongPtrW(w.form.window(), GCLP_HICON), 0);
-    EXPECT_NE(GetClassLongPtrW(w.form.window(), GCLP_HICONSM), 0);
 
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof(metrics);
@@ -152,6 +150,24 @@ TEST(Layout, EveryControlAtItsTwipsAt96And144Dpi)
             }
             EXPECT_EQ((GetWindowLongW(control, GWL_STYLE) & WS_TABSTOP) != 0, e.kind != 'L') << e.name;
         }
+    }
+}
+
+// What Windows shows of the file and the window: the icon, the product and its version.
+TEST(Program, CarriesItsIconNameAndVersion)
+{
+    Window w;
+    EXPECT_NE(GetClassLongPtrW(w.form.window(), GCLP_HICON), 0);
+    EXPECT_NE(GetClassLongPtrW(w.form.window(), GCLP_HICONSM), 0);
+    wchar_t path[MAX_PATH];
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::vector<char> info(GetFileVersionInfoSizeW(path, nullptr));
+    ASSERT_TRUE(GetFileVersionInfoW(path, 0, static_cast<DWORD>(info.size()), info.data()));
+    for (const auto& [name, expected] : {std::pair{L"ProductName", "Rechner"}, std::pair{L"ProductVersion", RECHNER_VERSION}}) {
+        void* value = nullptr;
+        UINT size = 0;
+        ASSERT_TRUE(VerQueryValueW(info.data(), (std::wstring(L"\\StringFileInfo\\040704B0\\") + name).c_str(), &value, &size));
+        EXPECT_EQ(utf8Of(static_cast<const wchar_t*>(value)), expected);
     }
 }
 
