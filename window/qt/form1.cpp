@@ -5,6 +5,7 @@
 #include "window/announcement.hpp"
 #include "window/form1_controls.hpp"
 
+#include <QAccessible>
 #include <QAccessibleWidget>
 #include <QCoreApplication>
 #include <QFont>
@@ -30,9 +31,11 @@ static void initResources()
 
 namespace rechner {
 
-// Tells screen readers what a key did. It is a child of Form1 without size,
-// so nothing shows; screen readers read a notification when it is shown, so
-// each announcement becomes its accessible name and shows it anew.
+// Tells screen readers what a key did, politely. From Qt 6.8 on as an
+// announcement of the window, which screen readers speak as the text alone.
+// Before, through this child of Form1 without size, so nothing shows:
+// screen readers read a notification when it is shown, so each announcement
+// becomes its accessible name and shows it anew.
 class Announcement final : public QWidget {
 public:
     explicit Announcement(QWidget* parent) : QWidget(parent)
@@ -45,9 +48,15 @@ public:
 
     void say(const QString& text)
     {
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+        QAccessibleAnnouncementEvent event(parentWidget(), text);
+        event.setPoliteness(QAccessible::AnnouncementPoliteness::Polite);
+        QAccessible::updateAccessibility(&event);
+#else
         hide();
         setAccessibleName(text);
         show();
+#endif
     }
 };
 
@@ -276,6 +285,14 @@ void Form1::showErrorBox(QWidget* parent, const QString& message)
 {
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Fehler"), message, QMessageBox::Ok, parent);
     box.setDefaultButton(QMessageBox::Ok);
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+    // With Qt 6.8 comes Orca 48 (Debian 13), which read the message from the
+    // label inside the box only now and then: it could look for the label
+    // before it showed. It reads the box's description with its title at
+    // once, and then leaves the label out. Orca 43 (Debian 12, Qt 6.4) reads
+    // the label reliably, and would read a description as well: twice.
+    box.setAccessibleDescription(message);
+#endif
     box.exec();
 }
 
