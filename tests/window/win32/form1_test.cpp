@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -113,6 +114,19 @@ TEST(Layout, EveryControlAtItsTwipsAt96And144Dpi)
     GetClientRect(w.form.window(), &client);
     EXPECT_EQ(client.right, 548);
     EXPECT_EQ(client.bottom, 506);
+    // What Windows shows of the window and the file: the icon, the product and its version.
+    EXPECT_NE(GetClassLongPtrW(w.form.window(), GCLP_HICON), 0);
+    EXPECT_NE(GetClassLongPtrW(w.form.window(), GCLP_HICONSM), 0);
+    wchar_t path[MAX_PATH];
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::vector<char> info(GetFileVersionInfoSizeW(path, nullptr));
+    ASSERT_TRUE(GetFileVersionInfoW(path, 0, static_cast<DWORD>(info.size()), info.data()));
+    for (const auto& [name, expected] : {std::pair{L"ProductName", "Rechner"}, std::pair{L"ProductVersion", RECHNER_VERSION}}) {
+        void* value = nullptr;
+        UINT size = 0;
+        ASSERT_TRUE(VerQueryValueW(info.data(), (std::wstring(L"\\StringFileInfo\\040704B0\\") + name).c_str(), &value, &size));
+        EXPECT_EQ(utf8Of(static_cast<const wchar_t*>(value)), expected);
+    }
 
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof(metrics);
@@ -150,24 +164,6 @@ TEST(Layout, EveryControlAtItsTwipsAt96And144Dpi)
             }
             EXPECT_EQ((GetWindowLongW(control, GWL_STYLE) & WS_TABSTOP) != 0, e.kind != 'L') << e.name;
         }
-    }
-}
-
-// What Windows shows of the file and the window: the icon, the product and its version.
-TEST(Program, CarriesItsIconNameAndVersion)
-{
-    Window w;
-    EXPECT_NE(GetClassLongPtrW(w.form.window(), GCLP_HICON), 0);
-    EXPECT_NE(GetClassLongPtrW(w.form.window(), GCLP_HICONSM), 0);
-    wchar_t path[MAX_PATH];
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::vector<char> info(GetFileVersionInfoSizeW(path, nullptr));
-    ASSERT_TRUE(GetFileVersionInfoW(path, 0, static_cast<DWORD>(info.size()), info.data()));
-    for (const auto& [name, expected] : {std::pair{L"ProductName", "Rechner"}, std::pair{L"ProductVersion", RECHNER_VERSION}}) {
-        void* value = nullptr;
-        UINT size = 0;
-        ASSERT_TRUE(VerQueryValueW(info.data(), (std::wstring(L"\\StringFileInfo\\040704B0\\") + name).c_str(), &value, &size));
-        EXPECT_EQ(utf8Of(static_cast<const wchar_t*>(value)), expected);
     }
 }
 
@@ -289,13 +285,6 @@ TEST(RuntimeErrors, AMessageBoxTellsAndTheCalculatorGoesOn)
     EXPECT_EQ(boxTitle, "Fehler");
     EXPECT_EQ(boxText, "Keine Zahl: „" + std::string(40, 'a') + "…“ (1000 Zeichen)");
     EXPECT_EQ(textOf(form.control("txt_Text1")), pasted);   // nothing pasted is lost
-
-    Window w;
-    w.steps({"löschen", "7", "+", "@2:12,5", "="});
-    ASSERT_EQ(w.reported.size(), 1U);
-    EXPECT_NE(w.reported[0].find("Dezimaltrennzeichen ist der Punkt"), std::string::npos);
-    w.steps({"löschen", "9", "sqrt"});
-    EXPECT_EQ(w.shown(), (Shown{"9", "", "3", ""}));
 }
 
 namespace {
