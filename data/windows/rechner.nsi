@@ -17,6 +17,7 @@ InstallDir "$PROGRAMFILES64\Rechner"
 RequestExecutionLevel admin
 ShowInstDetails nevershow
 ShowUninstDetails nevershow
+BrandingText "Rechner ${VERSION}"
 
 VIProductVersion "${VERSION}.0"
 VIAddVersionKey /LANG=1031 "ProductName" "Rechner"
