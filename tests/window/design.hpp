@@ -112,7 +112,9 @@ inline const std::vector<AnnouncedRow> kAnnounced = {
     {{"+", "="}, "Operator: plus | Resultat: Unvollständige Eingabe!"},
     {{"1", "+", "2", " Schritt   zurück", "R > M", "löschen", "löschen"},
      "Variable 1: 1 | Operator: plus | Variable 2: 2 | Variable 2: leer | Alle Felder leer"},
-    {{"@1:" + std::string(50, '1'), "@5:+", "1"}, "Variable 1: „" + std::string(40, '1') + "…“ (51 Zeichen)"},
+    {{"@1:" + std::string(39, '1'), "1"}, "Variable 1: " + std::string(40, '1')},
+    {{"@1:" + std::string(40, '1'), "@5:+", "1"}, "Variable 1: „" + std::string(40, '1') + "…“ (41 Zeichen)"},
+    {{"@1:5", "@5:+", "@3:9", " Schritt   zurück"}, "Variable 1: leer, Operator: leer"},
     {{"@1:abc", "sin"}, ""},   // the error box says it
 };
 
