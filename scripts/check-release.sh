@@ -38,11 +38,12 @@ expect 1 'keine grafische Anzeige'
 echo "command line: --version, --help, a bad option and no display answered in German"
 
 # It starts and keeps running on X11 (Xvfb) and on Wayland (a headless
-# weston), and names itself so that shells match it to its launcher entry.
+# weston), and names itself so that shells match it to its launcher entry:
+# once its window is there, it is still running and ends on a plain kill.
 set +e
 x11=$(xvfb-run -a -s "-screen 0 1024x768x24" sh -c \
-  '"$0" & for i in $(seq 50); do xprop -name Form1 WM_CLASS 2>/dev/null && break; sleep 0.1; done
-   sleep 1; kill $! && wait $!; echo "status $?"' "$binary" 2>&1)
+  '"$0" & timeout 60 xdotool search --sync --name "^Form1\$" >/dev/null; xprop -name Form1 WM_CLASS
+   kill $! && wait $!; echo "status $?"' "$binary" 2>&1)
 set -e
 has 'WM_CLASS(STRING) = "rechner", "rechner"' "$x11" || fail "no Form1 window of class rechner on X11: $x11"
 has 'status 143' "$x11" || fail "rechner did not keep running on X11: $x11"
@@ -50,15 +51,25 @@ runtime=$(mktemp -d)
 XDG_RUNTIME_DIR="$runtime" weston --backend=headless-backend.so --socket=rechner-check --idle-time=0 >"$runtime/weston.log" 2>&1 &
 weston=$!
 trap 'kill $weston 2>/dev/null || true; rm -rf "$runtime"' EXIT
+for _ in $(seq 600); do [ -S "$runtime/rechner-check" ] && break; sleep 0.1; done
+XDG_RUNTIME_DIR="$runtime" WAYLAND_DISPLAY=rechner-check QT_QPA_PLATFORM=wayland WAYLAND_DEBUG=client \
+  "$binary" >"$runtime/rechner.log" 2>&1 &
+rechner=$!
+# The window is there once the program has answered weston's first configure.
+for _ in $(seq 600); do
+  grep -q 'ack_configure' "$runtime/rechner.log" && break
+  kill -0 $rechner 2>/dev/null || break
+  sleep 0.1
+done
 set +e
-for _ in $(seq 50); do [ -S "$runtime/rechner-check" ] && break; sleep 0.1; done
-wayland=$(XDG_RUNTIME_DIR="$runtime" WAYLAND_DISPLAY=rechner-check QT_QPA_PLATFORM=wayland WAYLAND_DEBUG=client \
-  timeout 3 "$binary" 2>&1)
+kill $rechner && wait $rechner
 status=$?
 set -e
 kill $weston 2>/dev/null || true
+wayland=$(cat "$runtime/rechner.log")
 has 'set_app_id("org.rechner.Rechner")' "$wayland" || fail "no Wayland window with app id org.rechner.Rechner"
-[ "$status" -eq 124 ] || fail "rechner did not keep running on Wayland (status $status)"
+grep -q 'ack_configure' <<<"$wayland" || fail "no Wayland window was configured"
+[ "$status" -eq 143 ] || fail "rechner did not keep running on Wayland (status $status)"
 echo "start: keeps running on X11 and on Wayland, class rechner, app id org.rechner.Rechner"
 
 # Install into a DESTDIR and check what lands there.

@@ -3,9 +3,11 @@
 # once with Orca in German and once in English: on a virtual X display with
 # a window manager, keys are pressed by keyboard alone ("7 + 5 =", then a
 # text that is no number and "sqrt", whose error box is opened and closed
-# eight times), and Orca's speech, read back from its debug log, must hold
-# what each key did and the error message once for every box. From Qt 6.8
-# on, no utterance may be a role word alone. Every process it starts, it ends.
+# eight times) by scripts/speech-keys.py, which presses each key once the
+# accessibility bus says it has the focus and waits for Orca's words before
+# the next. Orca's speech, read back from its debug log, must hold what each
+# key did and the error message once for every box. From Qt 6.8 on, no
+# utterance may be a role word alone. Every process it starts, it ends.
 # Usage: scripts/check-speech.sh [PROGRAM]   (default: the Release build)
 # With RECHNER_SPEECH_LOG=DIR set, the logs of every process are kept there;
 # RECHNER_SPEECH_TRIES (8) and RECHNER_SPEECH_LANGUAGES ("de en") change how
@@ -34,39 +36,27 @@ if [ "${1:-}" = --session ]; then
   pids+=($!)
   openbox >"$work/openbox.log" 2>&1 &
   pids+=($!)
-  speech-dispatcher --run-single --timeout 0 >"$work/speechd.log" 2>&1 &
+  # Without a window manager the window never gets the focus. It runs once
+  # the window its root property names is there and is its own.
+  wm_runs() {
+    local wm
+    wm=$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | sed -n 's/^.*window id # //p')
+    [ -n "$wm" ] && xprop -id "$wm" _NET_WM_NAME 2>/dev/null | grep -q Openbox
+  }
+  for _ in $(seq 600); do wm_runs && break; sleep 0.1; done
+  wm_runs || { echo "speech-keys: step \"openbox starts\": $(cat "$work/openbox.log")" >&2; exit 1; }
+  # Its log (level 5) holds every text it is given, as soon as it is given.
+  mkdir -p "$work/speechd"
+  speech-dispatcher --run-single --timeout 0 -l 5 -L "$work/speechd" >"$work/speechd.log" 2>&1 &
   pids+=($!)
-  for _ in $(seq 50); do [ -S "$XDG_RUNTIME_DIR/speech-dispatcher/speechd.sock" ] && break; sleep 0.1; done
+  for _ in $(seq 300); do [ -S "$XDG_RUNTIME_DIR/speech-dispatcher/speechd.sock" ] && break; sleep 0.1; done
   orca --disable braille --disable braille-monitor --debug-file "$work/orca.log" >"$work/orca.out" 2>&1 &
   pids+=($!)
-  # Orca is ready well within a few seconds. (Its debug log is written in
-  # blocks, so waiting for its welcome there waits for the next block.)
-  sleep 4
-  QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$binary" >"$work/rechner.log" 2>&1 &
+  # The keys, each pressed once the bus says the focus is where it belongs,
+  # the next once Orca has said what the last one did.
+  /usr/bin/python3 scripts/speech-keys.py "$binary" "$work/rechner.log" "$work/speechd/speech-dispatcher.log" "$tries" "$keys" &
   pids+=($!)
-  # The window is shown, and Orca has had time to name it.
-  timeout 20 xdotool search --sync --name '^Form1$' >/dev/null || true
-  sleep 2
-  press() {   # press KEY [TIMES]: one key by keyboard, as often as asked
-    local _
-    for _ in $(seq "${2:-1}"); do xdotool key --delay 80 "$1"; sleep 0.25; done
-    sleep 1
-  }
-  # Focus starts in Variable 1. Tab order: fields 1-3, 8, 9, löschen, 7, ...
-  if [ "$keys" = all ]; then
-    press Tab 6; press space            # "7"
-    press Tab 12; press space           # "+"
-    press shift+Tab 10; press space     # "5"
-    press Tab 9; press space            # "="
-    press Tab 16                        # back to Variable 1
-  fi
-  xdotool type --delay 80 abc; sleep 1
-  press shift+Tab 4                     # to "sqrt"
-  for _ in $(seq "$tries"); do
-    press space                         # an error box
-    sleep 1
-    press Return                        # closes it; the focus is back on "sqrt"
-  done
+  wait "${pids[-1]}"
   exit 0
 fi
 
@@ -82,9 +72,11 @@ cleanup() {
 trap cleanup EXIT
 
 unset WAYLAND_DISPLAY QT_QPA_PLATFORM
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$top/display" 2>"$top/xvfb.log" &
+# -noreset: Xvfb would reset when the last client of one pass goes, and
+# refuse the next pass's first clients while it does.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$top/display" 2>"$top/xvfb.log" &
 xvfb=$!
-for _ in $(seq 50); do [ -s "$top/display" ] && break; sleep 0.1; done
+for _ in $(seq 600); do [ -s "$top/display" ] && break; sleep 0.1; done
 DISPLAY=:$(head -n 1 "$top/display")
 export DISPLAY
 
@@ -116,12 +108,14 @@ EOT
 
   # The keys' announcements in German; the error boxes in both languages.
   keys=all; [ $language = de ] || keys=errors
-  timeout 150 dbus-run-session -- bash "$0" --session "$binary" "$tries" "$work" $keys 2>"$work/session.log" || true
+  driven=true
+  timeout 600 dbus-run-session -- bash "$0" --session "$binary" "$tries" "$work" $keys 2>"$work/session.log" || driven=false
   [ -z "${RECHNER_SPEECH_LOG:-}" ] || { mkdir -p "$RECHNER_SPEECH_LOG"; cp -r "$work" "$RECHNER_SPEECH_LOG/"; }
 
   # Orca writes each utterance as a line "SPEECH OUTPUT: '…'".
   spoken=$(sed -n "s/^.*SPEECH OUTPUT: '\([^']*\)'.*$/\1/p" "$work/orca.log")
   problems=()
+  [ "$driven" = true ] || problems+=("was not reached: $(grep -h '^speech-keys:' "$work/session.log" || echo 'the session ended early')")
   if [ $keys = all ]; then
     for expected in 'Variable 1: 7' 'Operator: plus' 'Variable 2: 5' 'Resultat: 12'; do
       grep -qF -- "$expected" <<<"$spoken" || problems+=("did not say \"$expected\"")
@@ -135,7 +129,7 @@ EOT
   fi
   if [ ${#problems[@]} -gt 0 ]; then
     failed=true
-    printf 'check-speech: Orca (%s) %s\n' "$language" "${problems[@]}" >&2
+    for problem in "${problems[@]}"; do echo "check-speech: Orca ($language) $problem" >&2; done
     echo "check-speech: what Orca said:" >&2
     sed 's/^/    /' <<<"$spoken" >&2
   else

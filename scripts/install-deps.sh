@@ -21,7 +21,7 @@ case "${1:-run}" in
                binutils file desktop-file-utils appstream dpkg-dev lintian groff-base
                xvfb xauth x11-utils weston
                orca speech-dispatcher speech-dispatcher-espeak-ng espeak-ng at-spi2-core
-               dbus openbox xdotool
+               dbus openbox xdotool python3 python3-gi gir1.2-atspi-2.0
                "${windows[@]}" googletest wine wine64 x11-xkb-utils) ;;
   bench)
     packages+=(xvfb xauth libx11-dev gcc) ;;

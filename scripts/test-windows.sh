@@ -28,9 +28,11 @@ cleanup() {
 trap cleanup EXIT
 
 # Xvfb picks a free display and writes its number once it accepts clients.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+# -noreset: without it Xvfb resets whenever its last client goes (setxkbmap,
+# before openbox connects), forgetting what was set on its root window.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" 2>/dev/null &
 xvfb=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+for _ in $(seq 600); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(cat "$work/display")"
 setxkbmap de   # read by Wine's server when it starts: umlauts typed arrive
 openbox >/dev/null 2>&1 &
@@ -72,7 +74,7 @@ echo "test-windows: $package.zip holds rechner.exe, COPYING.txt and LIESMICH.txt
     grep -qF -- "$value" <<<"$registered" || fail "not registered under Apps: $value"
   done
   wine start "$link"
-  window=$(timeout 30 xdotool search --sync --name '^Form1$' | head -n 1) || fail "no window from the Start-menu entry"
+  window=$(timeout 120 xdotool search --sync --name '^Form1$' | head -n 1) || fail "no window from the Start-menu entry"
   pid=$(pgrep -f 'C:.Program Files.Rechner.rechner.exe' | head -n 1) || fail "the Start-menu entry started something else"
   kill "$pid"
   wineserver -w
