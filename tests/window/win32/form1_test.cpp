@@ -71,9 +71,12 @@ struct Window {
 
     // A key through the keyboard, as the user presses it: posted to the
     // window that has the focus and taken from the queue.
-    void press(WPARAM virtualKey)
+    void press(WPARAM virtualKey, bool heldDown = false)
     {
         PostMessageW(GetFocus(), WM_KEYDOWN, virtualKey, 1);
+        if (heldDown) {   // long enough for the key to repeat once
+            PostMessageW(GetFocus(), WM_KEYDOWN, virtualKey, static_cast<LPARAM>(0x40000001UL));
+        }
         PostMessageW(GetFocus(), WM_KEYUP, virtualKey, static_cast<LPARAM>(0xC0000001UL));
         pump();
     }
@@ -196,7 +199,7 @@ TEST(Keys, ClickSpaceOrReturnOnAFocusedKeyRunsItsOperationOnce)
                 w.steps({row.key});
             } else {
                 SetFocus(w.key(row.key));
-                w.press(pressed);
+                w.press(pressed, true);
             }
             EXPECT_EQ(w.shown(), row.shown) << row.key << " " << pressed;
             EXPECT_TRUE(w.reported.empty()) << row.key;
