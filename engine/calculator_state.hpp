@@ -25,7 +25,8 @@ private:
 };
 
 // Everything the keys share while the window lives. Starts zeroed; only
-// "löschen" resets the flags, nothing resets the numbers or text copies.
+// "löschen" resets all flags at once (step back resets some of them), and
+// nothing resets the numbers or the text copies.
 struct CalculatorState {
     Flag flg_Variable2Active;    // entry goes into Variable 2
     Flag flg_EntryMade;          // an operand entry has been made

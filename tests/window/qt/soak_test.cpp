@@ -8,7 +8,6 @@
 #include "window/qt/form1.hpp"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -135,8 +134,6 @@ TEST(UnusualTexts, EveryKeyAnswersWithoutCrashOrHang)
         QString::fromUtf8("\u202e12.5"),                        // right-to-left override before a number
         QString::fromUtf8("1") + QString(400, QLatin1Char('0')),  // beyond a double's range
     };
-    QElapsedTimer timer;
-    timer.start();
     for (const QString& content : contents) {
         Soak window;
         for (QPushButton* key : window.keys) {
@@ -153,5 +150,4 @@ TEST(UnusualTexts, EveryKeyAnswersWithoutCrashOrHang)
             EXPECT_TRUE(answered || quietKey) << key->text().toStdString() << " on " << content.left(20).toStdString();
         }
     }
-    EXPECT_LT(timer.elapsed(), 60000);
 }
