@@ -10,16 +10,15 @@ cd "$(dirname "$0")"
 
 scripts/install-deps.sh test
 
-build=build/test
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_EXPORT_COMPILE_COMMANDS=ON \
-  -DRECHNER_TESTS=ON -DRECHNER_WERROR=ON -DRECHNER_SANITIZE=ON
-cmake --build "$build"
+# The "dev" preset of CMakePresets.json: Debug, tests, sanitizers, -Werror.
+cmake --preset dev
+cmake --build --preset dev
 
 # The unit and window tests first, so that they fail first and fast.
-QT_QPA_PLATFORM=offscreen LC_ALL=C.UTF-8 ctest --test-dir "$build" --output-on-failure -j2
-QT_QPA_PLATFORM=offscreen LC_ALL=de_DE.UTF-8 ctest --test-dir "$build" --output-on-failure -j2
+LC_ALL=C.UTF-8 ctest --preset dev
+LC_ALL=de_DE.UTF-8 ctest --preset dev
 
-scripts/analyse.sh "$build"
+scripts/analyse.sh build/dev
 scripts/fuzz.sh 20
 scripts/check-release.sh
 scripts/check-speech.sh

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Static analysis of our own sources with clang-tidy and cppcheck; fails on
 # any finding. Uses the compile commands of the build folder given (default
-# build/test), so the window code is read with Qt's headers.
+# build/dev, the "dev" preset's), so the window code is read with Qt's headers.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build=${1:-build/test}
+build=${1:-build/dev}
 
 # Our own sources, from the tree itself (a source tarball has no .git); the
 # Windows window is left out, as this build reads no Windows headers.
