@@ -115,7 +115,7 @@ EOT
   # Orca writes each utterance as a line "SPEECH OUTPUT: '…'".
   spoken=$(sed -n "s/^.*SPEECH OUTPUT: '\([^']*\)'.*$/\1/p" "$work/orca.log")
   problems=()
-  [ "$driven" = true ] || problems+=("was not reached: $(grep -h '^speech-keys:' "$work/session.log" || echo 'the session ended early')")
+  [ "$driven" = true ] || problems+=("stopped early: $(grep -h '^speech-keys:' "$work/session.log" || echo 'the session ended before the last key')")
   if [ $keys = all ]; then
     for expected in 'Variable 1: 7' 'Operator: plus' 'Variable 2: 5' 'Resultat: 12'; do
       grep -qF -- "$expected" <<<"$spoken" || problems+=("did not say \"$expected\"")
