@@ -57,7 +57,7 @@ const std::array<ControlDescription, 38> kForm1Controls = {{
     {K::Label, "Label3", "Resultat", 5040, 2520, 1695, 375, kWindowDefault, "Resultat", nullptr},
     {K::Label, "Label4", "   =", 4920, 1920, 615, 375, kEquals, "ist gleich", nullptr},
     {K::TextField, "txt_Text5", "", 4440, 960, 495, 315, kFieldBold, "Operator", nullptr},
-    {K::Key, "cm_Command20", "Exit", 6960, 5760, 855, 375, kSmallKey, "Beenden", nullptr},
+    {K::ExitKey, "cm_Command20", "Exit", 6960, 5760, 855, 375, kSmallKey, "Beenden", nullptr},
     {K::Key, "cm_Command110", "Pi", 4920, 4005, 735, 375, kKey, "Pi", enterPi},
     {K::Key, "cm_Command14", "/", 3870, 3480, 735, 375, kOperatorKey, "Geteilt durch", chooseDivide},
     {K::Key, "cm_Command100", "(x)2", 4920, 3480, 735, 375, kKey, "Quadrat", square},

@@ -11,7 +11,10 @@
 // font and, for a key, the operation its click runs.
 namespace rechner {
 
-enum class ControlKind : std::uint8_t { TextField, Key, Label };
+// A key runs its operation of the calculator; the exit key ends the program.
+enum class ControlKind : std::uint8_t { TextField, Key, ExitKey, Label };
+
+constexpr bool isKey(ControlKind kind) { return kind == ControlKind::Key || kind == ControlKind::ExitKey; }
 
 struct FontDescription {
     const char* family;   // nullptr: the window's default user-interface font
@@ -28,7 +31,7 @@ struct ControlDescription {
     int left, top, width, height;   // twips
     FontDescription font;
     const char* accessibleName;
-    KeyOperation operation;         // keys only; nullptr for "Exit", which ends the program
+    KeyOperation operation;         // a key's; nullptr for the other kinds
 };
 
 constexpr int kTwipsPerPixel = 15;

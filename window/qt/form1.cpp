@@ -1,9 +1,7 @@
 #include "window/qt/form1.hpp"
 
-#include "engine/operations.hpp"
-#include "runtime/runtime_error.hpp"
-#include "window/announcement.hpp"
 #include "window/form1_controls.hpp"
+#include "window/key_press.hpp"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -194,23 +192,14 @@ Form1::Form1(QWidget* parent) : QWidget(withAccessibleFactory(parent))
             widget = edit;
             break;
         }
-        case ControlKind::Key: {
+        case ControlKind::Key:
+        case ControlKind::ExitKey: {
             auto* key = new WrappingButton(caption, this);
             key->setAutoDefault(false);
             key->setDefault(false);
             key->setAccessibleDescription(caption);   // the caption a sighted user sees
             widget = key;
-            const KeyOperation operation = control.operation;
-            if (operation != nullptr) {
-                connect(key, &QPushButton::clicked, this, [this, operation] {
-                    run([this, operation] { operation(state_, *fields_); });
-                });
-            } else {
-                connect(key, &QPushButton::clicked, this, [this] {
-                    // "Exit" ends the event loop, and with it the program, with status 0.
-                    run([this] { exitProgram(state_, *fields_, [] { QCoreApplication::exit(0); }); });
-                });
-            }
+            connect(key, &QPushButton::clicked, this, [this, &control] { click(control); });
             break;
         }
         case ControlKind::Label: {
@@ -243,41 +232,27 @@ Form1::Form1(QWidget* parent) : QWidget(withAccessibleFactory(parent))
         findChild<QLabel*>(QStringLiteral("Label") + QLatin1String(n))
             ->setBuddy(findChild<QLineEdit*>(QStringLiteral("txt_Text") + QLatin1String(n)));
     }
-    for (std::size_t i = 0; i < kAnnouncedFields.size(); ++i) {
-        shown_.at(i) = findChild<QLineEdit*>(QString::fromLatin1(kAnnouncedFields.at(i)));
-    }
     announcement_ = new Announcement(this);
     findChild<QLineEdit*>(QStringLiteral("txt_Text1"))->setFocus();
 }
 
 Form1::~Form1() = default;
 
-void Form1::run(const std::function<void()>& operation)
+void Form1::click(const ControlDescription& key)
 {
-    const FieldTexts before = shownTexts();
-    // A run-time error stops the key's operation; the fields keep what it
-    // had written, the user is told, and the calculator goes on.
-    try {
-        operation();
-    } catch (const RuntimeError& error) {
-        report_(this, QString::fromUtf8(error.what()));
-        return;   // the error box is read out; nothing more to say
-    }
-    announceChanges(before);
-}
-
-FieldTexts Form1::shownTexts() const
-{
-    FieldTexts texts;
-    std::transform(shown_.begin(), shown_.end(), texts.begin(),
-                   [](const QLineEdit* edit) { return edit->text().toStdString(); });
-    return texts;
-}
-
-void Form1::announceChanges(const FieldTexts& before)
-{
-    if (const std::string said = announcementFor(before, shownTexts()); !said.empty()) {
-        announcement_->say(QString::fromStdString(said));
+    const KeyPress done = pressKey(key, state_, *fields_);
+    switch (done.next) {
+    case KeyPress::Next::Nothing:
+        break;
+    case KeyPress::Next::Announce:
+        announcement_->say(QString::fromStdString(done.text));
+        break;
+    case KeyPress::Next::ShowError:
+        report_(this, QString::fromStdString(done.text));
+        break;
+    case KeyPress::Next::End:
+        QCoreApplication::exit(0);   // ends the event loop, and with it the program
+        break;
     }
 }
 

@@ -2,7 +2,7 @@
 
 #include "engine/calculator_state.hpp"
 #include "engine/display_fields.hpp"
-#include "window/announcement.hpp"
+#include "window/form1_controls.hpp"
 
 #include <QWidget>
 
@@ -44,15 +44,12 @@ public:
     static void showErrorBox(QWidget* parent, const QString& message);
 
 private:
-    void run(const std::function<void()>& operation);
-    FieldTexts shownTexts() const;
-    void announceChanges(const FieldTexts& before);
+    void click(const ControlDescription& key);
 
     CalculatorState state_;
     std::vector<std::unique_ptr<DisplayField>> fieldAdapters_;
     std::unique_ptr<DisplayFields> fields_;
     ErrorReporter report_ = showErrorBox;
-    std::array<QLineEdit*, 4> shown_{};      // in the order of kAnnouncedFields
     Announcement* announcement_ = nullptr;   // a child, owned by the window
 };
 

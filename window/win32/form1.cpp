@@ -1,8 +1,7 @@
 #include "window/win32/form1.hpp"
 
-#include "engine/operations.hpp"
-#include "runtime/runtime_error.hpp"
 #include "window/form1_controls.hpp"
+#include "window/key_press.hpp"
 
 #include <commctrl.h>
 #include <initguid.h>
@@ -159,6 +158,7 @@ void Form1::createControls()
             extended = WS_EX_CLIENTEDGE;
             break;
         case ControlKind::Key:
+        case ControlKind::ExitKey:
             // A caption wider than its key wraps at its blanks.
             windowClass = L"BUTTON";
             style |= WS_TABSTOP | BS_PUSHBUTTON | BS_MULTILINE;
@@ -188,7 +188,7 @@ void Form1::createControls()
             const ControlDescription& c = kForm1Controls[i];
             properties->SetHwndPropStr(controls_[i], static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, PROPID_ACC_NAME,
                                        wideOf(c.accessibleName).c_str());
-            if (c.kind == ControlKind::Key) {
+            if (isKey(c.kind)) {
                 properties->SetHwndPropStr(controls_[i], static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
                                            PROPID_ACC_DESCRIPTION, wideOf(c.caption).c_str());
             }
@@ -206,9 +206,6 @@ void Form1::createControls()
     }
     fields_ = std::make_unique<DisplayFields>(
         DisplayFields{*fieldAdapters_[0], *fieldAdapters_[1], *fieldAdapters_[2], *fieldAdapters_[3]});
-    for (std::size_t i = 0; i < kAnnouncedFields.size(); ++i) {
-        shown_.at(i) = control(kAnnouncedFields.at(i));
-    }
 }
 
 // Places every control at its twips converted at the DPI given, in fonts of
@@ -328,31 +325,20 @@ LRESULT Form1::handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 
 void Form1::click(std::size_t index)
 {
-    const KeyOperation operation = kForm1Controls.at(index).operation;
-    if (operation == nullptr) {
-        // "Exit": the window goes at once, and the message loop ends with status 0.
-        exitProgram(state_, *fields_, [this] { DestroyWindow(window_); });
-        return;
+    const KeyPress done = pressKey(kForm1Controls.at(index), state_, *fields_);
+    switch (done.next) {
+    case KeyPress::Next::Nothing:
+        break;
+    case KeyPress::Next::Announce:
+        announce(done.text);
+        break;
+    case KeyPress::Next::ShowError:
+        report_(window_, done.text);
+        break;
+    case KeyPress::Next::End:
+        DestroyWindow(window_);   // the window goes at once; the message loop ends with status 0
+        break;
     }
-    const FieldTexts before = shownTexts();
-    // A run-time error stops the key's operation; the fields keep what it
-    // had written, the user is told, and the calculator goes on.
-    try {
-        operation(state_, *fields_);
-    } catch (const RuntimeError& error) {
-        report_(window_, error.what());
-        return;   // the error box is read out; nothing more to say
-    }
-    if (const std::string said = announcementFor(before, shownTexts()); !said.empty()) {
-        announce(said);
-    }
-}
-
-FieldTexts Form1::shownTexts() const
-{
-    FieldTexts texts;
-    std::transform(shown_.begin(), shown_.end(), texts.begin(), [](HWND edit) { return EditField(edit).get(); });
-    return texts;
 }
 
 void Form1::announce(const std::string& text)

@@ -2,7 +2,6 @@
 
 #include "engine/calculator_state.hpp"
 #include "engine/display_fields.hpp"
-#include "window/announcement.hpp"
 
 #include <windows.h>
 
@@ -56,7 +55,6 @@ private:
     void createControls();
     void layOut(UINT dpi);
     void click(std::size_t index);
-    FieldTexts shownTexts() const;
     void announce(const std::string& text);
 
     HWND window_ = nullptr;
@@ -67,7 +65,6 @@ private:
     CalculatorState state_;
     std::vector<std::unique_ptr<DisplayField>> fieldAdapters_;
     std::unique_ptr<DisplayFields> fields_;
-    std::array<HWND, 4> shown_{};   // in the order of kAnnouncedFields
     ErrorReporter report_ = showErrorBox;
     bool comStarted_ = false;
 };

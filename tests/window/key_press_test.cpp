@@ -1,0 +1,88 @@
+// What a key press tells the window, on plain text fields: the shared
+// announcement table, and each kind of answer a key can give.
+
+#include "window/design.hpp"
+#include "window/form1_controls.hpp"
+#include "window/key_press.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+using namespace rechner;
+using rechner::testing::AnnouncedRow;
+using rechner::testing::kAnnounced;
+
+namespace {
+
+struct Window {
+    CalculatorState state;
+    TextFields text;
+
+    // A key caption presses that key; "@N:text" types text into field N.
+    KeyPress step(const std::string& step)
+    {
+        if (step.size() >= 3 && step[0] == '@') {
+            DisplayField* field[] = {&text.text1, &text.text2, &text.text3, nullptr, &text.text5};
+            field[step[1] - '1']->set(step.substr(3));
+            return {};
+        }
+        const auto key = std::find_if(kForm1Controls.begin(), kForm1Controls.end(), [&step](const ControlDescription& c) {
+            return isKey(c.kind) && step == c.caption;
+        });
+        EXPECT_NE(key, kForm1Controls.end()) << "no key " << step;
+        return pressKey(*key, state, text.fields);
+    }
+};
+
+} // namespace
+
+TEST(KeyPress, AnnouncesWhatEachKeyChanged)
+{
+    for (const AnnouncedRow& row : kAnnounced) {
+        Window w;
+        std::vector<std::string> heard;
+        for (const auto& step : row.steps) {
+            if (const KeyPress done = w.step(step); done.next == KeyPress::Next::Announce) {
+                heard.push_back(done.text);
+            }
+        }
+        std::string joined;
+        for (const auto& said : heard) {
+            joined += (joined.empty() ? "" : " | ") + said;
+        }
+        EXPECT_EQ(joined, row.heard) << row.steps[0];
+    }
+}
+
+TEST(KeyPress, TellsTheWindowWhatIsLeftToDo)
+{
+    struct Row {
+        std::vector<std::string> steps;   // what the last one answers counts
+        KeyPress::Next next;
+        std::string text;
+        std::string variable1;            // and what Variable 1 shows then
+    };
+    const std::vector<Row> rows = {
+        {{"7"}, KeyPress::Next::Announce, "Variable 1: 7", "7"},
+        {{"löschen"}, KeyPress::Next::Nothing, "", ""},
+        {{"R > M"}, KeyPress::Next::ShowError, "Keine Zahl: Das Feld ist leer.", ""},
+        {{"@1:12,5", "sqrt"}, KeyPress::Next::ShowError, "Keine Zahl: „12,5“ (Dezimaltrennzeichen ist der Punkt)", "12,5"},
+        {{"-", "4", "sqrt"}, KeyPress::Next::ShowError, "Ungültiges Argument: Quadratwurzel von -4", "-4"},
+        {{"@1:40000", "Umrechnung in Binär"}, KeyPress::Next::ShowError,
+         "Überlauf: 40000 liegt außerhalb von -32768 bis 32767", "40000"},
+        {{"7", "Exit"}, KeyPress::Next::End, "", "7"},
+    };
+    for (const Row& row : rows) {
+        Window w;
+        KeyPress done;
+        for (const auto& step : row.steps) {
+            done = w.step(step);
+        }
+        EXPECT_EQ(done.next, row.next) << row.steps.back();
+        EXPECT_EQ(done.text, row.text) << row.steps.back();
+        EXPECT_EQ(w.text.text1.get(), row.variable1) << row.steps.back();
+    }
+}
