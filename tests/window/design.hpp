@@ -105,6 +105,7 @@ struct AnnouncedRow {
     std::string heard;                // each announcement, joined by " | "
 };
 
+// The first row and the last, an error, are also checked on each toolkit.
 inline const std::vector<AnnouncedRow> kAnnounced = {
     {{"7", "+", "5", "="}, "Variable 1: 7 | Operator: plus | Variable 2: 5 | Resultat: 12"},
     {{"-", "8", "x", "/", "-"}, "Variable 1: minus | Variable 1: -8 | Operator: mal | Operator: geteilt durch | "

@@ -248,7 +248,9 @@ struct Announcements : QObject {
 
 TEST(ScreenReaders, HearWhatEachKeyChanged)
 {
-    for (const AnnouncedRow& row : kAnnounced) {
+    // What is announced is the controller's, tested with the core; here only
+    // that it reaches screen readers, and that an error box is said instead.
+    for (const AnnouncedRow& row : {kAnnounced.front(), kAnnounced.back()}) {
         Window w;
         w.form.show();
         const Announcements announcements(&w.form);

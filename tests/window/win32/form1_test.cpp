@@ -306,7 +306,9 @@ TEST(ScreenReaders, HearWhatEachKeyChanged)
     const HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_LIVEREGIONCHANGED, EVENT_OBJECT_LIVEREGIONCHANGED, nullptr,
                                                liveRegionChanged, GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
     ASSERT_NE(hook, nullptr);
-    for (const auto& row : kAnnounced) {
+    // What is announced is the controller's, tested with the core; here only
+    // that it reaches the live region, and that an error box is said instead.
+    for (const auto& row : {kAnnounced.front(), kAnnounced.back()}) {
         Window w;
         heard.clear();
         w.steps(row.steps);
