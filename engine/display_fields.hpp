@@ -20,7 +20,8 @@ protected:
     DisplayField& operator=(const DisplayField&) = default;
 };
 
-// The four fields the keys work on.
+// The four fields the keys work on, in the order of their names; what is
+// announced goes by the window's order instead, top to bottom.
 struct DisplayFields {
     DisplayField& txt_Text1;   // Variable 1
     DisplayField& txt_Text2;   // Variable 2
