@@ -109,13 +109,13 @@ def utterances():
     return spoken
 
 
+def said(text):
+    return sum(text in u for u in utterances())
+
+
 def wait_spoken(text, times=1):
     wait_until(lambda: said(text) >= times,
                f"Orca to say \"{text}\" ({times}. time); it said lately: {utterances()[-6:]}")
-
-
-def said(text):
-    return sum(text in u for u in utterances())
 
 
 def focus_on(name, backwards=False):
@@ -136,11 +136,11 @@ def focus_on(name, backwards=False):
         wait_spoken(name, named + 1)
 
 
-def click(name, spoken):
+def click(name, effect):
     global step
     step = f"Space on \"{name}\""
     press("space")
-    wait_spoken(spoken)
+    wait_spoken(effect)
 
 
 listener = Atspi.EventListener.new(on_focus)

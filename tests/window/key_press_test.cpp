@@ -1,6 +1,7 @@
 // What a key press tells the window, on plain text fields: the shared
 // announcement table, and each kind of answer a key can give.
 
+#include "keypad.hpp"
 #include "window/design.hpp"
 #include "window/form1_controls.hpp"
 #include "window/key_press.hpp"
@@ -14,46 +15,39 @@
 using namespace rechner;
 using rechner::testing::AnnouncedRow;
 using rechner::testing::kAnnounced;
+using rechner::testing::Keypad;
 
 namespace {
 
-struct Window {
-    CalculatorState state;
-    TextFields text;
-
-    // A key caption presses that key; "@N:text" types text into field N.
-    KeyPress step(const std::string& step)
-    {
-        if (step.size() >= 3 && step[0] == '@') {
-            DisplayField* field[] = {&text.text1, &text.text2, &text.text3, nullptr, &text.text5};
-            field[step[1] - '1']->set(step.substr(3));
-            return {};
-        }
-        const auto key = std::find_if(kForm1Controls.begin(), kForm1Controls.end(), [&step](const ControlDescription& c) {
-            return isKey(c.kind) && step == c.caption;
-        });
-        EXPECT_NE(key, kForm1Controls.end()) << "no key " << step;
-        return pressKey(*key, state, text.fields);
+// Keys of the description by caption, typing as in the core's tests.
+KeyPress step(Keypad& pad, const std::string& step)
+{
+    if (step.size() >= 3 && step[0] == '@') {
+        pad.step(step);
+        return {};
     }
-};
+    const auto key = std::find_if(kForm1Controls.begin(), kForm1Controls.end(),
+                                  [&step](const ControlDescription& c) { return isKey(c.kind) && step == c.caption; });
+    if (key == kForm1Controls.end()) {
+        ADD_FAILURE() << "no key " << step;
+        return {};
+    }
+    return pressKey(*key, pad.state, pad.text.fields);
+}
 
 } // namespace
 
 TEST(KeyPress, AnnouncesWhatEachKeyChanged)
 {
     for (const AnnouncedRow& row : kAnnounced) {
-        Window w;
-        std::vector<std::string> heard;
-        for (const auto& step : row.steps) {
-            if (const KeyPress done = w.step(step); done.next == KeyPress::Next::Announce) {
-                heard.push_back(done.text);
+        Keypad pad;
+        std::string heard;
+        for (const auto& s : row.steps) {
+            if (const KeyPress done = step(pad, s); done.next == KeyPress::Next::Announce) {
+                heard += (heard.empty() ? "" : " | ") + done.text;
             }
         }
-        std::string joined;
-        for (const auto& said : heard) {
-            joined += (joined.empty() ? "" : " | ") + said;
-        }
-        EXPECT_EQ(joined, row.heard) << row.steps[0];
+        EXPECT_EQ(heard, row.heard) << row.steps[0];
     }
 }
 
@@ -76,13 +70,13 @@ TEST(KeyPress, TellsTheWindowWhatIsLeftToDo)
         {{"7", "Exit"}, KeyPress::Next::End, "", "7"},
     };
     for (const Row& row : rows) {
-        Window w;
+        Keypad pad;
         KeyPress done;
-        for (const auto& step : row.steps) {
-            done = w.step(step);
+        for (const auto& s : row.steps) {
+            done = step(pad, s);
         }
         EXPECT_EQ(done.next, row.next) << row.steps.back();
         EXPECT_EQ(done.text, row.text) << row.steps.back();
-        EXPECT_EQ(w.text.text1.get(), row.variable1) << row.steps.back();
+        EXPECT_EQ(pad.text.text1.get(), row.variable1) << row.steps.back();
     }
 }
