@@ -1,15 +1,15 @@
 #!/usr/bin/env bash
 # Proves the README's two commands on a fresh Debian: makes a minimal root of
-# the release given (bookworm, the default, for Debian 12, or trixie for
-# Debian 13) with debootstrap --variant=minbase, puts this source tree into
-# it without .git, as a downloaded tarball has it, runs ./test.sh there with
+# the release given (bookworm, the default, for Debian 12, trixie for
+# Debian 13, or testing for the next Debian) with debootstrap
+# --variant=minbase, puts this source tree into it without .git, as a downloaded tarball has it, runs ./test.sh there with
 # a clean environment, then ./run.sh without a display, which must fail with
 # its German message. Needs root (debootstrap, mount, chroot).
 #
 # The bare root is made once and kept as a tarball in $RECHNER_FRESH_CACHE
 # (default /var/cache/rechner-fresh-debian); every run unpacks a new copy.
 # The mirror is the one this machine's own apt configuration uses.
-# Usage: scripts/fresh-debian.sh [bookworm|trixie]
+# Usage: scripts/fresh-debian.sh [bookworm|trixie|testing]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -22,7 +22,8 @@ release=${1:-bookworm}
 case $release in
   bookworm) version=12 ;;
   trixie) version=13 ;;
-  *) echo "usage: $0 [bookworm|trixie]" >&2; exit 2 ;;
+  testing) version=testing ;;
+  *) echo "usage: $0 [bookworm|trixie|testing]" >&2; exit 2 ;;
 esac
 cache=${RECHNER_FRESH_CACHE:-/var/cache/rechner-fresh-debian}
 base="$cache/$release-minbase.tar"
@@ -40,7 +41,7 @@ fi
 # The archives this machine's apt knows (its own release's main, -updates
 # and -security), as "URI suite" pairs for the release wanted: the same
 # mirrors carry every release.
-sources=$(apt-cache policy | awk -v want="$release" '$2 ~ /^(https?|file):/ && $3 ~ /^(bullseye|bookworm|trixie|forky)(-updates|-security)?\/main$/ {
+sources=$(apt-cache policy | awk -v want="$release" '$2 ~ /^(https?|file):/ && $3 ~ /^(bullseye|bookworm|trixie|forky|testing)(-updates|-security)?\/main$/ {
   split($3, s, "/"); sub(/^[a-z]+/, want, s[1]); print $2, s[1] }' | sort -u)
 mirror=$(awk -v want="$release" '$2 == want { print $1; exit }' <<<"$sources")
 if [ -z "$mirror" ]; then
@@ -76,6 +77,11 @@ tar -C "$root" -xf "$base"
 
 # apt inside sees the same archives; name resolution as on this machine.
 awk '{ print "deb", $1, $2, "main" }' <<<"$sources" >"$root/etc/apt/sources.list"
+# Testing's indexes expire a week after they are made; a mirror that syncs
+# less often than that still serves them, and apt would refuse them.
+if [ "$release" = testing ]; then
+  echo 'Acquire::Check-Valid-Until "false";' >"$root/etc/apt/apt.conf.d/50rechner-fresh-debian"
+fi
 cp -L /etc/resolv.conf "$root/etc/resolv.conf"
 
 # The source tree as a tarball has it: what is committed, without .git.

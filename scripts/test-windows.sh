@@ -16,6 +16,21 @@ scripts/install-deps.sh test
 scripts/build-windows.sh --tests
 
 build=build/windows
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+fail() { echo "test-windows: $*" >&2; exit 1; }
+
+package=rechner-$version-windows-x64
+contents=$(cmake -E tar tf "$build/$package.zip" | LC_ALL=C sort | tr '\n' ' ')
+[ "$contents" = "$package/ $package/COPYING.txt $package/LIESMICH.txt $package/rechner.exe " ] \
+  || fail "the zip holds: $contents"
+echo "test-windows: $package.zip holds rechner.exe, COPYING.txt and LIESMICH.txt"
+
+# Debian testing (14 to be) has no Wine: what runs under it is left out there.
+if ! command -v wine >/dev/null; then
+  echo "test-windows: this Debian release has no Wine; the Windows program, its tests and installer are built, not run"
+  exit 0
+fi
+
 export WINEPREFIX="$PWD/$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 work=$(mktemp -d)
 xvfb= openbox=
@@ -45,14 +60,6 @@ fi
 # As on a German Windows: Wine's own texts in German.
 LC_ALL=de_DE.UTF-8 ctest --test-dir "$build" --output-on-failure
 
-version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
-fail() { echo "test-windows: $*" >&2; exit 1; }
-
-package=rechner-$version-windows-x64
-contents=$(cmake -E tar tf "$build/$package.zip" | LC_ALL=C sort | tr '\n' ' ')
-[ "$contents" = "$package/ $package/COPYING.txt $package/LIESMICH.txt $package/rechner.exe " ] \
-  || fail "the zip holds: $contents"
-echo "test-windows: $package.zip holds rechner.exe, COPYING.txt and LIESMICH.txt"
 
 # The installer, as an administrator runs it, in a Windows of its own.
 (
