@@ -4,6 +4,9 @@
 #include "runtime/runtime_error.hpp"
 #include "window/announcement.hpp"
 
+#include <new>
+#include <stdexcept>
+
 namespace rechner {
 namespace {
 
@@ -12,6 +15,14 @@ namespace {
 FieldTexts textsOf(const DisplayFields& fields)
 {
     return {fields.txt_Text1.get(), fields.txt_Text5.get(), fields.txt_Text2.get(), fields.txt_Text3.get()};
+}
+
+void restore(DisplayFields& fields, const FieldTexts& texts)
+{
+    fields.txt_Text1.set(texts[0]);
+    fields.txt_Text5.set(texts[1]);
+    fields.txt_Text2.set(texts[2]);
+    fields.txt_Text3.set(texts[3]);
 }
 
 } // namespace
@@ -24,10 +35,24 @@ KeyPress pressKey(const ControlDescription& key, CalculatorState& state, Display
         return result;
     }
     const FieldTexts before = textsOf(fields);
+    const CalculatorState stateBefore = state;
+    // Any other failure is not the calculator's: the key is undone, so that
+    // nothing typed is lost, and the user is told.
+    const auto undone = [&](const char* message) {
+        state = stateBefore;
+        restore(fields, before);
+        return KeyPress{KeyPress::Next::ShowError, message};
+    };
     try {
         key.operation(state, fields);
     } catch (const RuntimeError& error) {
         return {KeyPress::Next::ShowError, error.what()};   // the error box is read out instead
+    } catch (const std::bad_alloc&) {
+        return undone("Nicht genug Speicher für diese Eingabe.");
+    } catch (const std::length_error&) {
+        return undone("Nicht genug Speicher für diese Eingabe.");
+    } catch (...) {
+        return undone("Diese Taste ist fehlgeschlagen; alle Felder sind wie zuvor.");
     }
     result.text = announcementFor(before, textsOf(fields));
     if (!result.text.empty()) {

@@ -24,8 +24,9 @@ struct KeyPress {
 };
 
 // Runs the key `key` (a key or the exit key of kForm1Controls). A run-time
-// error stops its operation with what it wrote left in place; the calculator
-// goes on.
+// error stops its operation with what it wrote left in place; any other
+// failure (out of memory, a text too long) undoes the key, state and fields.
+// Either way the window shows the error and the calculator goes on.
 KeyPress pressKey(const ControlDescription& key, CalculatorState& state, DisplayFields& fields);
 
 } // namespace rechner

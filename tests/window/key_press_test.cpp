@@ -9,6 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -19,12 +22,40 @@ using rechner::testing::Keypad;
 
 namespace {
 
-// Keys of the description by caption, typing as in the core's tests.
+// A key that fails as no calculator key should: it writes into Variable 1
+// and moves the entry to Variable 2, then throws.
+template <typename Failure>
+void failing(CalculatorState& state, DisplayFields& fields)
+{
+    fields.txt_Text1.set("halb");
+    state.flg_Variable2Active = true;
+    throw Failure("test");
+}
+
+template <>
+void failing<std::bad_alloc>(CalculatorState& state, DisplayFields& fields)
+{
+    fields.txt_Text1.set("halb");
+    state.flg_Variable2Active = true;
+    throw std::bad_alloc();
+}
+
+const std::map<std::string, ControlDescription> kFailingKeys = {
+    {"!bad_alloc", {ControlKind::Key, "", "", 0, 0, 0, 0, {}, "", failing<std::bad_alloc>}},
+    {"!length_error", {ControlKind::Key, "", "", 0, 0, 0, 0, {}, "", failing<std::length_error>}},
+    {"!logic_error", {ControlKind::Key, "", "", 0, 0, 0, 0, {}, "", failing<std::logic_error>}},
+};
+
+// Keys of the description by caption, typing as in the core's tests;
+// "!failure" presses a key that throws that failure.
 KeyPress step(Keypad& pad, const std::string& step)
 {
     if (step.size() >= 3 && step[0] == '@') {
         pad.step(step);
         return {};
+    }
+    if (step[0] == '!') {
+        return pressKey(kFailingKeys.at(step), pad.state, pad.text.fields);
     }
     const auto key = std::find_if(kForm1Controls.begin(), kForm1Controls.end(),
                                   [&step](const ControlDescription& c) { return isKey(c.kind) && step == c.caption; });
@@ -68,6 +99,12 @@ TEST(KeyPress, TellsTheWindowWhatIsLeftToDo)
         {{"@1:40000", "Umrechnung in Binär"}, KeyPress::Next::ShowError,
          "Überlauf: 40000 liegt außerhalb von -32768 bis 32767", "40000"},
         {{"7", "Exit"}, KeyPress::Next::End, "", "7"},
+        // Failures that are not the calculator's undo the key, state and fields.
+        {{"7", "!bad_alloc"}, KeyPress::Next::ShowError, "Nicht genug Speicher für diese Eingabe.", "7"},
+        {{"7", "!length_error"}, KeyPress::Next::ShowError, "Nicht genug Speicher für diese Eingabe.", "7"},
+        {{"7", "!logic_error"}, KeyPress::Next::ShowError,
+         "Diese Taste ist fehlgeschlagen; alle Felder sind wie zuvor.", "7"},
+        {{"7", "!bad_alloc", "8"}, KeyPress::Next::Announce, "Variable 1: 78", "78"},
     };
     for (const Row& row : rows) {
         Keypad pad;
