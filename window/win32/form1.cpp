@@ -113,11 +113,22 @@ Form1::Form1()
         windowClass.lpszClassName = kClassName;
         return RegisterClassExW(&windowClass) != 0;
     }();
-    (void)registered;
-
-    CreateWindowExW(0, kClassName, L"Form1", kFrameStyle, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                    nullptr, nullptr, instance, this);
+    if (!registered) {
+        return;
+    }
+    window_ = CreateWindowExW(0, kClassName, L"Form1", kFrameStyle, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                              CW_USEDEFAULT, nullptr, nullptr, instance, this);
+    if (window_ == nullptr) {
+        return;
+    }
     createControls();
+    if (std::find(controls_.begin(), controls_.end(), nullptr) != controls_.end() || announcement_ == nullptr) {
+        forgetAnnotations();
+        SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+        DestroyWindow(window_);
+        window_ = nullptr;
+        return;
+    }
     const UINT dpi = GetDpiForWindow(window_);
     RECT frame{0, 0, scaled(kClientWidthTwips, dpi), scaled(kClientHeightTwips, dpi)};
     AdjustWindowRectExForDpi(&frame, kFrameStyle, FALSE, 0, dpi);
@@ -131,6 +142,7 @@ Form1::~Form1()
 {
     if (window_ != nullptr) {
         // Gone with its owner, the window ends no message loop.
+        forgetAnnotations();
         SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
         DestroyWindow(window_);
     }
@@ -175,15 +187,20 @@ void Form1::createControls()
         }
         controls_.push_back(control);
     }
-    // The live region screen readers read after each key: a label without size.
-    announcement_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, 0, 0, 0, window_,
+    // The live region screen readers read after each key: one pixel in the
+    // top left corner, where no control stands, drawn in the colour of the
+    // window (WM_CTLCOLORSTATIC); UI Automation counts an empty rectangle as
+    // off-screen. Not a tab stop.
+    announcement_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, 0, 1, 1, window_,
                                     nullptr, instance, nullptr);
 
     // Screen readers: each field named by its label, each key by its name
-    // with its caption as description, the live region polite.
+    // with its caption as description, the live region polite. Without the
+    // service (Wine has none) they name the controls by their texts.
     IAccPropServices* properties = nullptr;
     if (SUCCEEDED(CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER, IID_IAccPropServices,
                                    reinterpret_cast<void**>(&properties)))) {
+        annotations_ = properties;
         for (std::size_t i = 0; i < kForm1Controls.size(); ++i) {
             const ControlDescription& c = kForm1Controls[i];
             properties->SetHwndPropStr(controls_[i], static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, PROPID_ACC_NAME,
@@ -198,7 +215,6 @@ void Form1::createControls()
         polite.lVal = kPolite;
         properties->SetHwndProp(announcement_, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, kLiveSettingProperty,
                                 polite);
-        properties->Release();
     }
 
     for (const char* name : {"txt_Text1", "txt_Text2", "txt_Text3", "txt_Text5"}) {
@@ -226,6 +242,23 @@ void Form1::layOut(UINT dpi)
     }
 }
 
+// The annotations are kept by the service, not by the controls: they are
+// cleared before the controls go.
+void Form1::forgetAnnotations()
+{
+    if (annotations_ == nullptr) {
+        return;
+    }
+    const MSAAPROPID named[] = {PROPID_ACC_NAME, PROPID_ACC_DESCRIPTION};
+    for (const HWND control : controls_) {
+        annotations_->ClearHwndProps(control, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, named, 2);
+    }
+    const MSAAPROPID live[] = {kLiveSettingProperty};
+    annotations_->ClearHwndProps(announcement_, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, live, 1);
+    annotations_->Release();
+    annotations_ = nullptr;
+}
+
 HWND Form1::control(std::string_view name) const
 {
     const auto found = std::find_if(kForm1Controls.begin(), kForm1Controls.end(),
@@ -243,7 +276,10 @@ void Form1::show(int showCommand)
 int Form1::exec()
 {
     MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    while (const BOOL got = GetMessageW(&message, nullptr, 0, 0)) {
+        if (got == -1) {
+            return 1;   // the queue failed: nothing more can be run
+        }
         if (!translateKey(message)) {
             TranslateMessage(&message);
             DispatchMessageW(&message);
@@ -312,8 +348,17 @@ LRESULT Form1::handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
         layOut(HIWORD(wParam));
         return 0;
     }
+    case WM_CTLCOLORSTATIC:
+        if (reinterpret_cast<HWND>(lParam) == announcement_) {
+            const auto hdc = reinterpret_cast<HDC>(wParam);
+            SetTextColor(hdc, GetSysColor(COLOR_BTNFACE));
+            SetBkColor(hdc, GetSysColor(COLOR_BTNFACE));
+            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+        }
+        return DefWindowProcW(window, message, wParam, lParam);
     case WM_DESTROY:
         // The only window is gone: the program ends with status 0.
+        forgetAnnotations();
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
         window_ = nullptr;
         PostQuitMessage(0);

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+struct IAccPropServices;
+
 #include <array>
 #include <functional>
 #include <memory>
@@ -28,13 +30,16 @@ public:
     // Shows a run-time error to the user; by default a modal message box.
     using ErrorReporter = std::function<void(HWND owner, const std::string& message)>;
 
-    Form1();   // the window is made hidden; show() shows it
+    // The window is made hidden; show() shows it. window() is null when it
+    // could not be made.
+    Form1();
     ~Form1();
     Form1(const Form1&) = delete;
     Form1& operator=(const Form1&) = delete;
 
     void show(int showCommand);
-    // Runs the window's messages until it is gone; returns the exit status.
+    // Runs the window's messages until it is gone; returns the exit status,
+    // 1 when the message queue fails.
     int exec();
     // The keyboard rules of the window for one message taken from the queue:
     // Tab and Shift+Tab walk the tab order, Return on a focused key clicks it,
@@ -56,6 +61,7 @@ private:
     void layOut(UINT dpi);
     void click(std::size_t index);
     void announce(const std::string& text);
+    void forgetAnnotations();
 
     HWND window_ = nullptr;
     std::vector<HWND> controls_;   // in the order of the description
@@ -66,6 +72,7 @@ private:
     std::vector<std::unique_ptr<DisplayField>> fieldAdapters_;
     std::unique_ptr<DisplayFields> fields_;
     ErrorReporter report_ = showErrorBox;
+    IAccPropServices* annotations_ = nullptr;   // names and live setting given to screen readers
     bool comStarted_ = false;
 };
 
