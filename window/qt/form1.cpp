@@ -174,6 +174,11 @@ Form1::Form1(QWidget* parent) : QWidget(withAccessibleFactory(parent))
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Form1"));
+    // Screen readers name the frame by its title. Since Qt 6.11 a window
+    // without an accessible name of its own takes its platform window's
+    // title, which does not exist before the window is first shown, and may
+    // carry the application's name: the name is set here.
+    setAccessibleName(windowTitle());
     initResources();
     setWindowIcon(QIcon(QStringLiteral(":/rechner.ico")));
     resize(pixels(kClientWidthTwips), pixels(kClientHeightTwips));
