@@ -116,12 +116,17 @@ Form1::Form1()
     if (!registered) {
         return;
     }
-    window_ = CreateWindowExW(0, kClassName, L"Form1", kFrameStyle, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                              CW_USEDEFAULT, nullptr, nullptr, instance, this);
+    // Made at its size for the DPI of the screen it opens on, the system's;
+    // a window that lands on a screen of another DPI is laid out anew.
+    UINT dpi = GetDpiForSystem();
+    RECT frame{0, 0, scaled(kClientWidthTwips, dpi), scaled(kClientHeightTwips, dpi)};
+    AdjustWindowRectExForDpi(&frame, kFrameStyle, FALSE, 0, dpi);
+    window_ = CreateWindowExW(0, kClassName, L"Form1", kFrameStyle, CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
+                              frame.bottom - frame.top, nullptr, nullptr, instance, this);
     if (window_ == nullptr) {
         return;
     }
-    createControls();
+    createControls(dpi);
     if (std::find(controls_.begin(), controls_.end(), nullptr) != controls_.end() || announcement_ == nullptr) {
         forgetAnnotations();
         SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
@@ -129,12 +134,14 @@ Form1::Form1()
         window_ = nullptr;
         return;
     }
-    const UINT dpi = GetDpiForWindow(window_);
-    RECT frame{0, 0, scaled(kClientWidthTwips, dpi), scaled(kClientHeightTwips, dpi)};
-    AdjustWindowRectExForDpi(&frame, kFrameStyle, FALSE, 0, dpi);
-    SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    layOut(dpi);
+    if (const UINT actual = GetDpiForWindow(window_); actual != dpi) {
+        dpi = actual;
+        frame = RECT{0, 0, scaled(kClientWidthTwips, dpi), scaled(kClientHeightTwips, dpi)};
+        AdjustWindowRectExForDpi(&frame, kFrameStyle, FALSE, 0, dpi);
+        SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        layOut(dpi);
+    }
     lastFocus_ = control("txt_Text1");
 }
 
@@ -146,7 +153,7 @@ Form1::~Form1()
         SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
         DestroyWindow(window_);
     }
-    for (const HFONT font : fonts_) {
+    for (const HFONT font : ownFonts_) {
         DeleteObject(font);
     }
     if (comStarted_) {
@@ -154,8 +161,9 @@ Form1::~Form1()
     }
 }
 
-void Form1::createControls()
+void Form1::createControls(UINT dpi)
 {
+    setFonts(dpi);
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     // Created in tab order: the dialog keys walk the controls in that order.
     for (std::size_t i = 0; i < kForm1Controls.size(); ++i) {
@@ -179,9 +187,11 @@ void Form1::createControls()
             style |= SS_LEFT | SS_NOPREFIX;
             break;
         }
-        const HWND control = CreateWindowExW(extended, windowClass, wideOf(c.caption).c_str(), style, 0, 0, 0, 0, window_,
-                                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + i)), instance,
-                                             nullptr);
+        const HWND control = CreateWindowExW(
+            extended, windowClass, wideOf(c.caption).c_str(), style, scaled(c.left, dpi), scaled(c.top, dpi),
+            scaled(c.width, dpi), scaled(c.height, dpi), window_,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + i)), instance, nullptr);
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[i]), FALSE);
         if (c.kind == ControlKind::TextField) {
             SendMessageW(control, EM_SETLIMITTEXT, 0, 0);   // no limit of its own, not 30 000 characters
         }
@@ -224,20 +234,48 @@ void Form1::createControls()
         DisplayFields{*fieldAdapters_[0], *fieldAdapters_[1], *fieldAdapters_[2], *fieldAdapters_[3]});
 }
 
+// One font for each control at a DPI, made once for each description the
+// controls share; the window default is the one message boxes use.
+void Form1::setFonts(UINT dpi)
+{
+    const auto same = [](const FontDescription& a, const FontDescription& b) {
+        return a.family == b.family && a.points == b.points && a.bold == b.bold;
+    };
+    std::vector<HFONT> fonts;
+    std::vector<HFONT> made;
+    for (std::size_t i = 0; i < kForm1Controls.size(); ++i) {
+        std::size_t first = 0;
+        while (!same(kForm1Controls[first].font, kForm1Controls[i].font)) {
+            ++first;
+        }
+        if (first == i) {
+            made.push_back(createFont(kForm1Controls[i].font, dpi));
+            fonts.push_back(made.back());
+        } else {
+            fonts.push_back(fonts[first]);
+        }
+    }
+    fonts_.swap(fonts);
+    ownFonts_.swap(made);
+    for (const HFONT font : made) {
+        DeleteObject(font);
+    }
+}
+
 // Places every control at its twips converted at the DPI given, in fonts of
 // that DPI; at 96 dpi 15 twips are one pixel.
 void Form1::layOut(UINT dpi)
 {
-    std::vector<HFONT> fonts;
+    const std::vector<HFONT> old = ownFonts_;
+    ownFonts_.clear();
+    setFonts(dpi);
     for (std::size_t i = 0; i < kForm1Controls.size(); ++i) {
         const ControlDescription& c = kForm1Controls[i];
         SetWindowPos(controls_[i], nullptr, scaled(c.left, dpi), scaled(c.top, dpi), scaled(c.width, dpi),
                      scaled(c.height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
-        fonts.push_back(createFont(c.font, dpi));
-        SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(fonts.back()), TRUE);
+        SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[i]), TRUE);
     }
-    fonts_.swap(fonts);
-    for (const HFONT font : fonts) {
+    for (const HFONT font : old) {
         DeleteObject(font);
     }
 }

@@ -57,7 +57,8 @@ public:
 private:
     static LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    void createControls();
+    void createControls(UINT dpi);
+    void setFonts(UINT dpi);
     void layOut(UINT dpi);
     void click(std::size_t index);
     void announce(const std::string& text);
@@ -67,7 +68,8 @@ private:
     std::vector<HWND> controls_;   // in the order of the description
     HWND announcement_ = nullptr;
     HWND lastFocus_ = nullptr;
-    std::vector<HFONT> fonts_;
+    std::vector<HFONT> fonts_;      // each control's, in the order of the description
+    std::vector<HFONT> ownFonts_;   // the distinct ones, deleted with the window
     CalculatorState state_;
     std::vector<std::unique_ptr<DisplayField>> fieldAdapters_;
     std::unique_ptr<DisplayFields> fields_;
