@@ -5,6 +5,8 @@
 Unicode true
 Target amd64-unicode
 SetCompressor /SOLID lzma
+; No file times in the installer: the same files give the same installer.
+SetDateSave off
 
 !include "MUI2.nsh"
 !include "FileFunc.nsh"
