@@ -2,9 +2,10 @@
 # Proves the README's two commands on a fresh Debian: makes a minimal root of
 # the release given (bookworm, the default, for Debian 12, trixie for
 # Debian 13, or testing for the next Debian) with debootstrap
-# --variant=minbase, puts this source tree into it without .git, as a downloaded tarball has it, runs ./test.sh there with
-# a clean environment, then ./run.sh without a display, which must fail with
-# its German message. Needs root (debootstrap, mount, chroot).
+# --variant=minbase, unpacks this tree's source tarball (scripts/dist.sh)
+# into it, runs ./test.sh there with a clean environment, then ./run.sh
+# without a display, which must fail with its German message. Needs root
+# (debootstrap, mount, chroot).
 #
 # The bare root is made once and kept as a tarball in $RECHNER_FRESH_CACHE
 # (default /var/cache/rechner-fresh-debian); every run unpacks a new copy.
@@ -30,7 +31,7 @@ base="$cache/$release-minbase.tar"
 start=$(date +%s)
 
 need=()
-for p in debootstrap debian-archive-keyring tar; do
+for p in debootstrap debian-archive-keyring tar xz-utils; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || need+=("$p")
 done
 if [ ${#need[@]} -gt 0 ]; then
@@ -84,13 +85,11 @@ if [ "$release" = testing ]; then
 fi
 cp -L /etc/resolv.conf "$root/etc/resolv.conf"
 
-# The source tree as a tarball has it: what is committed, without .git.
-mkdir -p "$root/src/rechner"
-if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
-  git archive HEAD | tar -C "$root/src/rechner" -x
-else
-  tar --exclude=./.git --exclude=./build -cf - . | tar -C "$root/src/rechner" -x
-fi
+# The source tarball, as a user downloads it, unpacked.
+scripts/dist.sh "$work" >/dev/null
+mkdir -p "$root/src"
+tar -C "$root/src" -xJf "$work"/rechner-*.tar.xz
+src=$(cd "$root/src" && ls -d rechner-*)
 
 for fs in proc sys dev; do
   case $fs in
@@ -103,10 +102,10 @@ done
 
 inside() {
   chroot "$root" /usr/bin/env -i HOME=/root PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-    /bin/bash -c "cd /src/rechner && $1"
+    /bin/bash -c "cd /src/$src && $1"
 }
 
-echo "fresh-debian: ./test.sh in a fresh Debian $version minbase root, tree without .git"
+echo "fresh-debian: ./test.sh in a fresh Debian $version minbase root, from the source tarball"
 inside ./test.sh
 
 echo "fresh-debian: ./run.sh without a display"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running, testing or
 # benchmarking needs, only those that are missing.
-# Usage: scripts/install-deps.sh run|test|bench|windows
+# Usage: scripts/install-deps.sh run|test|release|reproducible|bench|windows
 set -euo pipefail
 
 # Build and run: compiler and Qt, the fonts, Qt's German texts and its
@@ -9,8 +9,8 @@ set -euo pipefail
 packages=(cmake ninja-build g++ qt6-base-dev qt6-wayland qt6-translations-l10n
           fonts-liberation fonts-dejavu-core)
 # Building for Windows: the cross-compiler (posix threads), its resource
-# compiler, and NSIS for the installer.
-windows=(cmake ninja-build g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 nsis)
+# compiler, zip for the portable zip and NSIS for the installer.
+windows=(cmake ninja-build g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 zip nsis)
 optional=()   # installed only where the release has them
 case "${1:-run}" in
   run) ;;
@@ -23,13 +23,20 @@ case "${1:-run}" in
                xvfb xauth x11-utils weston
                orca speech-dispatcher speech-dispatcher-espeak-ng espeak-ng at-spi2-core
                dbus openbox xdotool python3 python3-gi gir1.2-atspi-2.0
-               "${windows[@]}" googletest x11-xkb-utils)
+               xz-utils faketime "${windows[@]}" googletest x11-xkb-utils)
     # Wine runs the Windows program's tests; not every Debian release has it
     optional=(wine wine64) ;;
+  release)
+    # the Debian package (dpkg-shlibdeps, file), the source tarball (xz) and
+    # the Windows downloads
+    packages+=(dpkg-dev file xz-utils "${windows[@]}") ;;
+  reproducible)
+    # the second build of scripts/check-reproducible.sh runs with another clock
+    packages+=(faketime dpkg-dev file xz-utils "${windows[@]}") ;;
   bench)
     packages+=(xvfb xauth libx11-dev gcc) ;;
   *)
-    echo "usage: $0 run|test|bench|windows" >&2
+    echo "usage: $0 run|test|release|reproducible|bench|windows" >&2
     exit 2 ;;
 esac
 

@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# Builds the release twice from this tree (scripts/release.sh) and compares
+# every artefact byte for byte. The two builds differ in all a build must
+# not depend on: the folder, the clock (faketime, three days and five hours
+# on), the time zone, the umask, the locale and, run as root, the user
+# (nobody). On a difference it names the file and shows where it differs:
+# with diffoscope where that is installed, else the first differing member
+# of the archive and the byte offset.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh release
+command -v faketime >/dev/null 2>&1 || scripts/install-deps.sh reproducible
+SOURCE_DATE_EPOCH=$(scripts/source-date-epoch.sh)
+export SOURCE_DATE_EPOCH
+work=$(mktemp -d /var/tmp/rechner-reproducible.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+chmod 0755 "$work"
+
+# The tree as dist.sh takes it, copied into two folders of different names
+# and depths.
+copy() {
+  mkdir -p "$1"
+  if [ -e .git ] && command -v git >/dev/null 2>&1; then
+    git ls-files -z | tar --null -T - -cf - | tar -C "$1" -xf -
+  else
+    tar --exclude=./build --exclude=./.git -cf - . | tar -C "$1" -xf -
+  fi
+}
+copy "$work/first/rechner"
+copy "$work/second/somewhere/else/src"
+
+echo "check-reproducible: first build (TZ=UTC, umask 022, C.UTF-8, $(id -un))"
+(umask 022 && cd "$work/first/rechner" && TZ=UTC LC_ALL=C.UTF-8 scripts/release.sh "$work/first/out" >/dev/null 2>&1) \
+  || { echo "check-reproducible: the first build failed" >&2; exit 1; }
+
+locale=C
+locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$' && locale=de_DE.UTF-8
+as=()
+user=$(id -un)
+if [ "$(id -u)" -eq 0 ]; then
+  chown -R nobody "$work/second"
+  as=(setpriv --reuid=nobody --regid="$(id -g nobody)" --clear-groups)
+  user=nobody
+fi
+echo "check-reproducible: second build (3 days 5 hours later, TZ=Pacific/Kiritimati, umask 077, $locale, $user)"
+"${as[@]}" env -i PATH="$PATH" HOME="$work/second" SOURCE_DATE_EPOCH="$SOURCE_DATE_EPOCH" \
+  TZ=Pacific/Kiritimati LC_ALL="$locale" faketime -f '+3d5h' \
+  bash -c 'umask 077 && cd "$1/somewhere/else/src" && scripts/release.sh "$1/out"' sh "$work/second" >"$work/second.log" 2>&1 \
+  || { tail -n 30 "$work/second.log" >&2; echo "check-reproducible: the second build failed" >&2; exit 1; }
+
+listing() {
+  case $1 in
+    *.deb) dpkg-deb -c "$1" ;;
+    *) cmake -E tar tvf "$1" ;;
+  esac
+}
+
+# Where two files differ: diffoscope, or the first differing member of an
+# archive (tar, zip and the members of a .deb) and the first differing byte.
+explain() {
+  local a=$1 b=$2 x="$work/explain"
+  if command -v diffoscope >/dev/null 2>&1; then
+    diffoscope --text - "$a" "$b" | head -n 60
+    return
+  fi
+  cmp "$a" "$b" | sed 's/^/  /' || true
+  rm -rf "$x" && mkdir -p "$x/a" "$x/b"
+  case $a in
+    *.deb) (cd "$x/a" && ar x "$a" && for t in *.tar.*; do mkdir "${t%%.*}" && tar -C "${t%%.*}" -xf "$t"; done)
+           (cd "$x/b" && ar x "$b" && for t in *.tar.*; do mkdir "${t%%.*}" && tar -C "${t%%.*}" -xf "$t"; done) ;;
+    *.tar.xz|*.zip) cmake -E chdir "$x/a" cmake -E tar xf "$a"; cmake -E chdir "$x/b" cmake -E tar xf "$b" ;;
+    *) return ;;
+  esac
+  local member
+  member=$(diff -rq "$x/a" "$x/b" | head -n 1 | sed "s|$x/[ab]/||g")
+  if [ -n "$member" ]; then
+    echo "  first differing member: $member"
+  else   # the same contents: the listings show the time, owner, mode or order
+    echo "  same contents; the first differing entry of the listings:"
+    diff <(listing "$a") <(listing "$b") >"$x/listings" || true
+    { grep -m 1 '^<' "$x/listings"; grep -m 1 '^>' "$x/listings"; } | sed 's/^/    /'
+  fi
+}
+
+different=0
+names=$(awk '{ print $2 }' "$work/first/out/SHA256SUMS")
+for name in $names SHA256SUMS; do
+  if ! cmp -s "$work/first/out/$name" "$work/second/out/$name"; then
+    echo "check-reproducible: $name differs between the two builds:" >&2
+    explain "$work/first/out/$name" "$work/second/out/$name" >&2
+    different=1
+  fi
+done
+[ "$different" -eq 0 ] || exit 1
+echo "check-reproducible: both builds gave the same bytes (SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH):"
+sed 's/^/  /' "$work/first/out/SHA256SUMS"
