@@ -30,6 +30,17 @@ copy() {
 copy "$work/first/rechner"
 copy "$work/second/somewhere/else/src"
 
+# A tree without .git and without a date in data/changelog is refused, not
+# stamped with today's date.
+mkdir -p "$work/undated/data"
+cp -r "$work/first/rechner/scripts" "$work/undated/"
+sed '/^ -- /d' data/changelog >"$work/undated/data/changelog"
+if message=$(env -u SOURCE_DATE_EPOCH "$work/undated/scripts/source-date-epoch.sh" 2>&1) \
+   || ! grep -q "refusing to stamp the release with today's date" <<<"$message"; then
+  echo "check-reproducible: a tree without .git and a changelog date was not refused: $message" >&2
+  exit 1
+fi
+
 echo "check-reproducible: first build (TZ=UTC, umask 022, C.UTF-8, $(id -un))"
 (umask 022 && cd "$work/first/rechner" && TZ=UTC LC_ALL=C.UTF-8 scripts/release.sh "$work/first/out" >/dev/null 2>&1) \
   || { echo "check-reproducible: the first build failed" >&2; exit 1; }
