@@ -46,7 +46,7 @@ echo "check-reproducible: first build (TZ=UTC, umask 022, C.UTF-8, $(id -un))"
   || { echo "check-reproducible: the first build failed" >&2; exit 1; }
 
 locale=C
-locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$' && locale=de_DE.UTF-8
+locale -a 2>/dev/null | grep -i '^de_DE\.utf-\?8$' >/dev/null && locale=de_DE.UTF-8
 as=()
 user=$(id -un)
 if [ "$(id -u)" -eq 0 ]; then

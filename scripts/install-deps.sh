@@ -47,18 +47,22 @@ for p in "${packages[@]}"; do
   fi
 done
 
-# Whether the release offers a package, as apt's lists say (after an update
-# on a fresh machine, whose lists are empty).
-offered() { apt-cache policy "$1" 2>/dev/null | grep -q '^ *Candidate: [^(]'; }
+# Whether the release offers a package, as apt's lists say. A fresh machine
+# has no lists of its archives yet (debootstrap's own do not count): there
+# the package is asked for again after the update below.
+# (grep reads all of apt's answer: with -q it would stop early, and apt's
+# broken pipe would fail the test under pipefail.)
+offered() { apt-cache policy "$1" 2>/dev/null | grep '^ *Candidate: [^(]' >/dev/null; }
+lists_known() { apt-cache policy 2>/dev/null | grep ' Packages$' >/dev/null; }
 for p in "${optional[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' && continue
-  if offered "$p" || ! compgen -G '/var/lib/apt/lists/*_Packages' >/dev/null; then
+  if offered "$p" || ! lists_known; then
     missing+=("$p")
   fi
 done
 
 locale_missing=false
-if [ "${1:-run}" = test ] && ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+if [ "${1:-run}" = test ] && ! locale -a 2>/dev/null | grep -i '^de_DE\.utf-\?8$' >/dev/null; then
   locale_missing=true
 fi
 

@@ -27,6 +27,9 @@ echo "test-windows: $package.zip holds rechner.exe, COPYING.txt and LIESMICH.txt
 
 # Debian testing (14 to be) has no Wine: what runs under it is left out there.
 if ! command -v wine >/dev/null; then
+  if apt-cache policy wine 2>/dev/null | grep '^ *Candidate: [^(]' >/dev/null; then
+    fail "this Debian release offers Wine, but it is not installed"
+  fi
   echo "test-windows: this Debian release has no Wine; the Windows program, its tests and installer are built, not run"
   exit 0
 fi
