@@ -17,23 +17,17 @@ work=$(mktemp -d /var/tmp/rechner-reproducible.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 chmod 0755 "$work"
 
-# The tree as dist.sh takes it, copied into two folders of different names
-# and depths.
-copy() {
-  mkdir -p "$1"
-  if [ -e .git ] && command -v git >/dev/null 2>&1; then
-    git ls-files -z | tar --null -T - -cf - | tar -C "$1" -xf -
-  else
-    tar --exclude=./build --exclude=./.git -cf - . | tar -C "$1" -xf -
-  fi
-}
-copy "$work/first/rechner"
-copy "$work/second/somewhere/else/src"
+# The source tarball, unpacked into two folders of different depths.
+scripts/dist.sh "$work" >/dev/null
+mkdir -p "$work/first" "$work/second/somewhere/else"
+tar -C "$work/first" -xJf "$work"/rechner-*.tar.xz
+tar -C "$work/second/somewhere/else" -xJf "$work"/rechner-*.tar.xz
+src=$(basename "$work"/first/rechner-*)
 
 # A tree without .git and without a date in data/changelog is refused, not
 # stamped with today's date.
 mkdir -p "$work/undated/data"
-cp -r "$work/first/rechner/scripts" "$work/undated/"
+cp -r "$work/first/$src/scripts" "$work/undated/"
 sed '/^ -- /d' data/changelog >"$work/undated/data/changelog"
 if message=$(env -u SOURCE_DATE_EPOCH "$work/undated/scripts/source-date-epoch.sh" 2>&1) \
    || ! grep -q "refusing to stamp the release with today's date" <<<"$message"; then
@@ -42,7 +36,7 @@ if message=$(env -u SOURCE_DATE_EPOCH "$work/undated/scripts/source-date-epoch.s
 fi
 
 echo "check-reproducible: first build (TZ=UTC, umask 022, C.UTF-8, $(id -un))"
-(umask 022 && cd "$work/first/rechner" && TZ=UTC LC_ALL=C.UTF-8 scripts/release.sh "$work/first/out" >/dev/null 2>&1) \
+(umask 022 && cd "$work/first/$src" && TZ=UTC LC_ALL=C.UTF-8 scripts/release.sh "$work/first/out" >/dev/null 2>&1) \
   || { echo "check-reproducible: the first build failed" >&2; exit 1; }
 
 locale=C
@@ -57,7 +51,7 @@ fi
 echo "check-reproducible: second build (3 days 5 hours later, TZ=Pacific/Kiritimati, umask 077, $locale, $user)"
 "${as[@]}" env -i PATH="$PATH" HOME="$work/second" SOURCE_DATE_EPOCH="$SOURCE_DATE_EPOCH" \
   TZ=Pacific/Kiritimati LC_ALL="$locale" faketime -f '+3d5h' \
-  bash -c 'umask 077 && cd "$1/somewhere/else/src" && scripts/release.sh "$1/out"' sh "$work/second" >"$work/second.log" 2>&1 \
+  bash -c 'umask 077 && cd "$1/somewhere/else/$2" && scripts/release.sh "$1/out"' sh "$work/second" "$src" >"$work/second.log" 2>&1 \
   || { tail -n 30 "$work/second.log" >&2; echo "check-reproducible: the second build failed" >&2; exit 1; }
 
 listing() {

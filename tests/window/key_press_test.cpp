@@ -13,6 +13,7 @@
 #include <new>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 using namespace rechner;
@@ -29,15 +30,11 @@ void failing(CalculatorState& state, DisplayFields& fields)
 {
     fields.txt_Text1.set("halb");
     state.flg_Variable2Active = true;
-    throw Failure("test");
-}
-
-template <>
-void failing<std::bad_alloc>(CalculatorState& state, DisplayFields& fields)
-{
-    fields.txt_Text1.set("halb");
-    state.flg_Variable2Active = true;
-    throw std::bad_alloc();
+    if constexpr (std::is_default_constructible_v<Failure>) {
+        throw Failure();
+    } else {
+        throw Failure("test");
+    }
 }
 
 const std::map<std::string, ControlDescription> kFailingKeys = {

@@ -14,7 +14,6 @@ namespace rechner {
 namespace {
 
 constexpr wchar_t kClassName[] = L"RechnerForm1";
-constexpr int kFirstControlId = 100;   // clear of IDOK and IDCANCEL, which the dialog keys send
 constexpr DWORD kFrameStyle = WS_OVERLAPPEDWINDOW;
 
 // UI Automation's live setting, which Debian 12's mingw-w64 headers lack.

@@ -30,6 +30,9 @@ public:
     // Shows a run-time error to the user; by default a modal message box.
     using ErrorReporter = std::function<void(HWND owner, const std::string& message)>;
 
+    // Each control's id: this plus its index in the description.
+    static constexpr int kFirstControlId = 100;   // clear of IDOK and IDCANCEL, which the dialog keys send
+
     // The window is made hidden; show() shows it. window() is null when it
     // could not be made.
     Form1();

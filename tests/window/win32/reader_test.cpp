@@ -5,6 +5,8 @@
 // Usage: reader_tests path\to\rechner.exe
 
 #include "window/design.hpp"
+#include "window/form1_controls.hpp"
+#include "window/win32/form1.hpp"
 
 #include <initguid.h>   // IID_IAccessible defined here: liboleacc's symbol of that name is no GUID
 
@@ -13,33 +15,21 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
+using rechner::Form1;
+using rechner::kForm1Controls;
+using rechner::utf8Of;
+using rechner::wideOf;
 using rechner::testing::kAnnounced;
 
 namespace {
 
 std::wstring rechnerPath;
-
-std::string utf8Of(const std::wstring& wide)
-{
-    std::string utf8(static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), static_cast<int>(wide.size()),
-                                                                  nullptr, 0, nullptr, nullptr)),
-                     '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), static_cast<int>(wide.size()), utf8.data(),
-                        static_cast<int>(utf8.size()), nullptr, nullptr);
-    return utf8;
-}
-
-std::wstring wideOf(const std::string& utf8)
-{
-    std::wstring wide(static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0)), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
-    wide.pop_back();
-    return wide;
-}
 
 std::wstring classOf(HWND window)
 {
@@ -113,18 +103,12 @@ public:
         }
         // Idle once its window waits for input.
         WaitForInputIdle(process_.hProcess, 60000);
-        EnumWindows(
-            [](HWND window, LPARAM self) -> BOOL {
-                auto* me = reinterpret_cast<Rechner*>(self);
-                DWORD owner = 0;
-                GetWindowThreadProcessId(window, &owner);
-                if (owner != me->process_.dwProcessId || classOf(window) != L"RechnerForm1") return TRUE;
-                me->window_ = window;
-                return FALSE;
-            },
-            reinterpret_cast<LPARAM>(this));
-        if (window_ == nullptr) {
+        window_ = FindWindowW(L"RechnerForm1", nullptr);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window_, &owner);
+        if (window_ == nullptr || owner != process_.dwProcessId) {
             ADD_FAILURE() << "rechner.exe is idle but shows no window";
+            window_ = nullptr;
             return;
         }
         hook_ = SetWinEventHook(EVENT_OBJECT_LIVEREGIONCHANGED, EVENT_OBJECT_LIVEREGIONCHANGED, nullptr,
@@ -153,49 +137,21 @@ public:
 
     bool running() const { return window_ != nullptr; }
 
-    HWND child(const std::wstring& windowClass, const std::wstring& text) const
+    // A control by its name or, for a key, its caption: the control with
+    // the id the window gave it.
+    HWND control(std::string_view nameOrCaption) const
     {
-        struct Wanted {
-            const std::wstring& windowClass;
-            const std::wstring& text;
-            int index;
-            HWND found;
-        } wanted{windowClass, text, 0, nullptr};
-        EnumChildWindows(
-            window_,
-            [](HWND child, LPARAM data) -> BOOL {
-                auto* w = reinterpret_cast<Wanted*>(data);
-                if (classOf(child) != w->windowClass) return TRUE;
-                wchar_t text[64] = {};
-                GetWindowTextW(child, text, 64);
-                if (w->text != text) return TRUE;
-                w->found = child;
-                return FALSE;
-            },
-            reinterpret_cast<LPARAM>(&wanted));
-        return wanted.found;
-    }
-
-    // Variable 1, the operator, Variable 2 and the result are the window's
-    // edits in that order of creation: 1, 2, 3, then the operator.
-    HWND field(char n) const
-    {
-        std::vector<HWND> edits;
-        EnumChildWindows(
-            window_,
-            [](HWND child, LPARAM data) -> BOOL {
-                if (classOf(child) == L"Edit") reinterpret_cast<std::vector<HWND>*>(data)->push_back(child);
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&edits));
-        const std::size_t index = n == '5' ? 3 : static_cast<std::size_t>(n - '1');
-        return index < edits.size() ? edits[index] : nullptr;
+        const auto found = std::find_if(kForm1Controls.begin(), kForm1Controls.end(), [&](const auto& c) {
+            return nameOrCaption == c.name || (rechner::isKey(c.kind) && nameOrCaption == c.caption);
+        });
+        if (found == kForm1Controls.end()) return nullptr;
+        return GetDlgItem(window_, Form1::kFirstControlId + static_cast<int>(found - kForm1Controls.begin()));
     }
 
     // Types a text at the end of field N, as keys typed there arrive.
     void type(char n, const std::string& text) const
     {
-        const HWND edit = field(n);
+        const HWND edit = control(std::string("txt_Text") + n);
         const auto end = static_cast<WPARAM>(GetWindowTextLengthW(edit));
         SendMessageW(edit, EM_SETSEL, end, static_cast<LPARAM>(end));
         for (const wchar_t c : wideOf(text)) SendMessageW(edit, WM_CHAR, c, 1);
@@ -209,7 +165,7 @@ public:
     std::vector<ErrorBox> press(const std::string& caption)
     {
         std::vector<ErrorBox> boxes;
-        const HWND key = child(L"Button", wideOf(caption));
+        const HWND key = control(caption);
         if (key == nullptr) {
             ADD_FAILURE() << "no key " << caption;
             return boxes;
