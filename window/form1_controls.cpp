@@ -2,6 +2,7 @@
 
 #include "conversion/binary_conversion.hpp"
 #include "engine/operations.hpp"
+#include "window/version.hpp"
 
 namespace rechner {
 namespace {
@@ -23,12 +24,8 @@ void digit(CalculatorState& state, DisplayFields& fields)
 
 using K = ControlKind;
 
-// The credit line names the toolkit that draws the window.
-#ifdef _WIN32
-constexpr const char* kCredit = "Rechner 1.0 – ein Taschenrechner für Windows";
-#else
-constexpr const char* kCredit = "Rechner 1.0 – ein Taschenrechner mit Qt 6";
-#endif
+// The credit line: the version's major and minor number, and what draws the window.
+constexpr const char* kCredit = "Rechner " RECHNER_MAJOR_MINOR " – ein Taschenrechner " RECHNER_DRAWN_BY;
 
 } // namespace
 

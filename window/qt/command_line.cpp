@@ -1,5 +1,7 @@
 #include "window/qt/command_line.hpp"
 
+#include "window/version.hpp"
+
 #include <algorithm>
 #include <array>
 #include <cstdlib>

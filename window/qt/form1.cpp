@@ -2,6 +2,7 @@
 
 #include "window/form1_controls.hpp"
 #include "window/key_press.hpp"
+#include "window/version.hpp"
 
 #include <QAccessible>
 #include <QAccessibleWidget>

@@ -3,6 +3,7 @@
 
 #include "window/design.hpp"
 #include "window/qt/form1.hpp"
+#include "window/version.hpp"
 
 #include <QAccessible>
 #include <QApplication>
@@ -94,7 +95,7 @@ TEST(Layout, IconAndSpokenNames)
         {"txt_Text1", "Variable 1"}, {"txt_Text5", "Operator"},     {"txt_Text3", "Resultat"},
         {"cm_Command16", "Minus"},   {"cm_Command100", "Quadrat"},  {"cm_Command120", "Speichern"},
         {"cm_Command130", "Speicher abrufen"}, {"cm_Command200", "Schritt zurück"}, {"cm_Command710", "Sinus"},
-        {"Label4", "ist gleich"}, {"Label5", "Rechner 1.0 – ein Taschenrechner mit Qt 6"},
+        {"Label4", "ist gleich"}, {"Label5", "Rechner " RECHNER_MAJOR_MINOR " – ein Taschenrechner mit Qt 6"},
     };
     for (const auto& [name, spoken] : names) {
         EXPECT_EQ(form.findChild<QWidget*>(name)->accessibleName(), QString::fromUtf8(spoken)) << name;

@@ -4,6 +4,7 @@
 #include "window/design.hpp"
 #include "window/qt/command_line.hpp"
 #include "window/qt/form1.hpp"
+#include "window/version.hpp"
 
 #include <QAccessible>
 #include <QApplication>
@@ -288,7 +289,7 @@ TEST(CommandLine, AnswersWithoutAWindowOrRefusesInGerman)
         std::string out, err;   // what the output starts with
     };
     const std::vector<Row> rows = {
-        {{"--version"}, 0, "rechner 1.0.0\n", ""},
+        {{"--version"}, 0, "rechner " RECHNER_VERSION "\n", ""},
         {{"--help"}, 0, "Aufruf: rechner", ""},
         {{"-h"}, 0, "Aufruf: rechner", ""},
         {{"-platform", "offscreen", "-style=Fusion", "--reverse", "-stylesheet", "x.qss"}, -1, "", ""},

@@ -2,6 +2,7 @@
 // and keys: checked against the same tables as the Qt window.
 
 #include "window/design.hpp"
+#include "window/version.hpp"
 #include "window/win32/form1.hpp"
 
 #include <gtest/gtest.h>
