@@ -2,18 +2,23 @@
 # Builds a release into OUT (default build/dist) from the source tarball, as
 # anyone can build it again: the tarball (scripts/dist.sh), then, from the
 # tarball unpacked, the Debian package, rechner.exe, the portable zip and the
-# installer, and SHA256SUMS over all five. Every tool writes the time of the
-# source (scripts/source-date-epoch.sh) instead of its clock, so the same
-# source gives the same bytes; that time is written to OUT/SOURCE_DATE_EPOCH.
+# installer, and SHA256SUMS over all five. In a git clone the release is the
+# last commit: a tree with changes not committed is refused, naming them,
+# before anything is written. Every tool writes the time of the source
+# (scripts/source-date-epoch.sh) instead of its clock, so the same source
+# gives the same bytes; that time is written to OUT/SOURCE_DATE_EPOCH, and
+# the commit the source is from to OUT/SOURCE_COMMIT.
 # Usage: scripts/release.sh [OUT]
 set -euo pipefail
-cd "$(dirname "$0")/.."
+. "$(dirname "$0")/lib.sh"
+cd "$RECHNER_ROOT"
 out=${1:-build/dist}
+require_committed release
 
 scripts/install-deps.sh release
 SOURCE_DATE_EPOCH=$(scripts/source-date-epoch.sh)
 export SOURCE_DATE_EPOCH
-version=$(sed -n 's/^project(rechner VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+version=$(rechner_version)
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
 work=$(mktemp -d)
@@ -37,7 +42,10 @@ cp "$work/windows/rechner.exe" "$work/windows/rechner-$version-windows-x64.zip" 
   "$work/windows/rechner-$version-setup.exe" "$out/"
 
 echo "$SOURCE_DATE_EPOCH" >"$out/SOURCE_DATE_EPOCH"
+commit=$(cat "$src/.source-commit")
+[[ $commit != *'$Format'* ]] || commit="unknown (not made from a git clone)"
+echo "$commit" >"$out/SOURCE_COMMIT"
 (cd "$out" && sha256sum "rechner-$version.tar.xz" "rechner_${version}_amd64.deb" rechner.exe \
   "rechner-$version-windows-x64.zip" "rechner-$version-setup.exe" >SHA256SUMS)
-echo "release: $out (SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH)"
+echo "release: $out (commit $commit, SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH)"
 cat "$out/SHA256SUMS"

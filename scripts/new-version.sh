@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Makes VERSION the project's version: writes it into CMakeLists.txt's
+# project(), from which everything that shows the version is made, and puts
+# a new entry dated today at the top of data/changelog and of the AppStream
+# release list, each with a line for the maintainer to fill in. Refuses,
+# changing nothing, a version that is not MAJOR.MINOR.PATCH or not newer than
+# the current one, and (in a git clone) a tree with changes not committed.
+# Then: fill in the two entries, commit, tag vVERSION, scripts/release.sh.
+# Usage: scripts/new-version.sh VERSION
+set -euo pipefail
+. "$(dirname "$0")/lib.sh"
+cd "$RECHNER_ROOT"
+fail() { echo "new-version: $*" >&2; exit 1; }
+[ $# -eq 1 ] || { echo "usage: $0 MAJOR.MINOR.PATCH" >&2; exit 2; }
+
+number='(0|[1-9][0-9]*)'
+new=$1
+[[ $new =~ ^$number\.$number\.$number$ ]] || fail "\"$new\" is not a version of the form MAJOR.MINOR.PATCH, such as 1.2.0"
+old=$(rechner_version)
+IFS=. read -r n1 n2 n3 <<<"$new"
+IFS=. read -r o1 o2 o3 <<<"$old"
+(( n1 > o1 || (n1 == o1 && (n2 > o2 || (n2 == o2 && n3 > o3))) )) \
+  || fail "$new is not newer than the current version $old"
+require_committed new-version || exit 1
+
+contact=$(rechner_setting RECHNER_CONTACT)
+[ -n "$contact" ] || fail "CMakeLists.txt sets no RECHNER_CONTACT"
+now=$(date -u +%s)
+metainfo=data/org.rechner.Rechner.metainfo.xml.in
+grep -q '^  <releases>$' "$metainfo" || fail "$metainfo has no line '  <releases>'"
+
+# Each file is written beside itself first and moved into place only when
+# all three are written.
+sed "s/^project(rechner VERSION $old /project(rechner VERSION $new /" CMakeLists.txt >CMakeLists.txt.new
+{
+  echo "rechner ($new) unstable; urgency=medium"
+  echo
+  echo "  * (What changed in this release: write it here.)"
+  echo
+  echo " -- $contact  $(LC_ALL=C date -u -R -d "@$now")"
+  echo
+  cat data/changelog
+} >data/changelog.new
+awk -v version="$new" -v date="$(date -u +%F -d "@$now")" '
+  { print }
+  /^  <releases>$/ {
+    print "    <release version=\"" version "\" date=\"" date "\">"
+    print "      <description>"
+    print "        <p>(Was sich in dieser Version geändert hat: hier beschreiben.)</p>"
+    print "      </description>"
+    print "    </release>"
+  }' "$metainfo" >"$metainfo.new"
+mv CMakeLists.txt.new CMakeLists.txt
+mv data/changelog.new data/changelog
+mv "$metainfo.new" "$metainfo"
+[ "$(rechner_version)" = "$new" ] || fail "CMakeLists.txt could not be changed to $new"
+echo "new-version: $old -> $new in CMakeLists.txt, data/changelog and $metainfo;"
+echo "new-version: describe the changes in the two new entries, commit, tag v$new, then scripts/release.sh"
