@@ -1,21 +1,44 @@
 ; The Windows installer: German, with the licence page and the program's
-; icon; installs for all users into Program Files with a Start-menu entry,
-; and registers under Settings > Apps for removal. /S installs silently.
-; makensis -DVERSION=x.y.z -DFILES=<folder with rechner.exe, COPYING.txt, rechner.ico> -DOUTFILE=<setup.exe>
+; icon; installs for all users into Program Files (or the folder chosen) with
+; a Start-menu entry, and registers under Settings > Apps for removal.
+; /S installs silently.
+;
+; An update finds the earlier installation through its Apps entry and
+; replaces it where it is; a folder chosen anew moves it there. Before it
+; changes anything it makes sure that no other installer of Rechner runs and
+; that Rechner itself does not (Windows cannot replace a running program):
+; interactive, it asks to close Rechner; silent, it ends with
+;   4  Rechner is running,
+;   5  another installer of Rechner is running,
+; and the installation stays as it was. The uninstaller, too, waits for
+; Rechner to be closed (silent: ends with 4) before it removes anything.
+;
+; makensis -DVERSION=x.y.z -DPUBLISHER=... -DHOMEPAGE=... -DFILES=<folder with rechner.exe,
+;   COPYING.txt, rechner.ico> -DOUTFILE=<setup.exe>
 Unicode true
 Target amd64-unicode
 SetCompressor /SOLID lzma
 ; No file times in the installer: the same files give the same installer.
 SetDateSave off
+; A file that cannot be written stops the installation instead of being
+; skipped, as a silent installation would otherwise do.
+AllowSkipFiles off
 
 !include "MUI2.nsh"
 !include "FileFunc.nsh"
+!include "LogicLib.nsh"
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Rechner"
+; The class of Rechner's window (window/win32/form1.cpp).
+!define WINDOW_CLASS "RechnerForm1"
+!define RUNNING 4
+!define INSTALLER_RUNNING 5
 
 Name "Rechner"
 OutFile "${OUTFILE}"
 InstallDir "$PROGRAMFILES64\Rechner"
+; An earlier installation's folder, wherever it was put.
+InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
 RequestExecutionLevel admin
 ShowInstDetails nevershow
 ShowUninstDetails nevershow
@@ -23,6 +46,7 @@ BrandingText "Rechner ${VERSION}"
 
 VIProductVersion "${VERSION}.0"
 VIAddVersionKey /LANG=1031 "ProductName" "Rechner"
+VIAddVersionKey /LANG=1031 "CompanyName" "${PUBLISHER}"
 VIAddVersionKey /LANG=1031 "FileDescription" "Rechner ${VERSION} installieren"
 VIAddVersionKey /LANG=1031 "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=1031 "ProductVersion" "${VERSION}"
@@ -40,18 +64,87 @@ VIAddVersionKey /LANG=1031 "LegalCopyright" "Freie Software unter der GNU GPL, V
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "German"
 
+Var Earlier   ; the folder of an earlier installation, or ""
+
+; Waits until Rechner is closed: its window, or a program file in FOLDER
+; that cannot be opened for writing (a Rechner of another user). Silent, it
+; ends the installer instead, with status RUNNING.
+!macro WAIT_FOR_RECHNER UN
+Function ${UN}WaitForRechner
+  Exch $0   ; FOLDER
+  Push $1
+  Push $2
+  check:
+    FindWindow $1 "${WINDOW_CLASS}"
+    ${If} $1 == 0
+    ${AndIf} ${FileExists} "$0\rechner.exe"
+      ClearErrors
+      FileOpen $2 "$0\rechner.exe" a
+      ${If} ${Errors}
+        StrCpy $1 1
+      ${Else}
+        FileClose $2
+      ${EndIf}
+    ${EndIf}
+    StrCmp $1 0 closed
+    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
+      "Rechner läuft noch und kann so nicht ersetzt oder entfernt werden.$\r$\n$\r$\nBitte schließen Sie Rechner und wählen Sie dann „Wiederholen“. „Abbrechen“ lässt alles, wie es ist." \
+      /SD IDCANCEL IDRETRY check
+    SetErrorLevel ${RUNNING}
+    Quit
+  closed:
+  Pop $2
+  Pop $1
+  Pop $0
+FunctionEnd
+!macroend
+!insertmacro WAIT_FOR_RECHNER ""
+!insertmacro WAIT_FOR_RECHNER "un."
+
+Function .onInit
+  ; One installer at a time: a second one ends before it changes anything.
+  System::Call 'kernel32::CreateMutexW(p 0, i 0, w "Global\RechnerInstaller") p .r0 ?e'
+  Pop $1
+  ${If} $1 = 183   ; ERROR_ALREADY_EXISTS
+    MessageBox MB_OK|MB_ICONEXCLAMATION "Das Installationsprogramm von Rechner läuft bereits." /SD IDOK
+    SetErrorLevel ${INSTALLER_RUNNING}
+    Quit
+  ${EndIf}
+  ReadRegStr $Earlier HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  Push $INSTDIR
+  Call WaitForRechner
+FunctionEnd
+
 Section
   SetShellVarContext all
+  ; Again, now that the folder is chosen: Rechner may have been started since.
+  Push $INSTDIR
+  Call WaitForRechner
+  ${If} $Earlier != ""
+  ${AndIf} $Earlier != $INSTDIR
+    Push $Earlier
+    Call WaitForRechner
+  ${EndIf}
+
   SetOutPath "$INSTDIR"
-  ; Over an older or the same version the files are simply replaced.
+  ; Over an older or the same version the files are replaced.
   File "${FILES}\rechner.exe"
   File "${FILES}\COPYING.txt"
   WriteUninstaller "$INSTDIR\uninstall.exe"
+  ; Moved to a folder chosen anew: the earlier copy goes.
+  ${If} $Earlier != ""
+  ${AndIf} $Earlier != $INSTDIR
+    Delete "$Earlier\rechner.exe"
+    Delete "$Earlier\COPYING.txt"
+    Delete "$Earlier\uninstall.exe"
+    RMDir "$Earlier"
+  ${EndIf}
   CreateShortcut "$SMPROGRAMS\Rechner.lnk" "$INSTDIR\rechner.exe"
 
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "Rechner"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "Rechner"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "URLInfoAbout" "${HOMEPAGE}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\rechner.exe,0"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
@@ -61,6 +154,11 @@ Section
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
 SectionEnd
+
+Function un.onInit
+  Push $INSTDIR
+  Call un.WaitForRechner
+FunctionEnd
 
 Section "Uninstall"
   SetShellVarContext all
