@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Installs what is missing, then: builds with sanitizers and runs every unit
 # and window test, once in the C locale and once in German; runs the static
-# analysers, fuzzes each fuzz target for 20 s, checks the Release build (its
-# command line, its start on X11 and Wayland, its install and its Debian
-# package, with lintian), builds the release twice and compares the bytes,
-# listens to it with the screen reader Orca; then builds the Windows program
-# and runs its tests under Wine (where the Debian release has Wine).
+# analysers, fuzzes each fuzz target for 20 s; builds the release twice and
+# compares the bytes, and builds the release after it (a version further);
+# checks the release's Debian package (its program's command line, its start
+# on X11 and Wayland, its files, lintian, and with CI set the update to the
+# next release's package and the purge); listens to the program with the
+# screen reader Orca; then builds the Windows program and runs its tests
+# under Wine (where the Debian release has Wine), and installs, updates and
+# uninstalls the two releases' installers there.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -21,7 +24,10 @@ LC_ALL=de_DE.UTF-8 ctest --preset dev
 
 scripts/analyse.sh build/dev
 scripts/fuzz.sh 20
-scripts/check-release.sh
-scripts/check-reproducible.sh
-scripts/check-speech.sh
-scripts/test-windows.sh
+scripts/check-reproducible.sh build/releases/this
+scripts/next-release.sh build/releases/this build/releases/next
+scripts/check-release.sh build/releases/this build/releases/next
+cmake --preset release >/dev/null
+cmake --build --preset release
+scripts/check-speech.sh build/release/window/rechner
+scripts/test-windows.sh build/releases/this build/releases/next

@@ -1,18 +1,35 @@
 #!/usr/bin/env bash
-# Builds the Release program and checks it as it ships: hardening of the
-# binary, its command line without a display, its start on X11 and on
-# Wayland, the files "cmake --install" puts into a DESTDIR, and the Debian
-# package, which lintian must accept. With CI set (and as root) the package
-# is really installed, started on the offscreen platform, and removed again.
+# Checks the Debian package of a release as it ships (RELEASE, default
+# build/releases/this, made by scripts/check-reproducible.sh): the program
+# in it for hardening, its command line without a display, and its start on
+# X11 and on Wayland; the files it installs (desktop entry, metainfo and
+# manual page valid); lintian must accept the package. NEXT (default
+# build/releases/next, from scripts/next-release.sh) is the release after
+# it: with CI set (and as root) the package is really installed, started,
+# updated by NEXT's package, started again and purged, which must leave
+# none of its files; otherwise apt only simulates installing both.
+# Usage: scripts/check-release.sh [RELEASE [NEXT]]
 set -euo pipefail
+release=$(realpath -m "${1:-$(dirname "$0")/../build/releases/this}")
+next=$(realpath -m "${2:-$(dirname "$0")/../build/releases/next}")
 cd "$(dirname "$0")/.."
-build=build/release
-
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build"
-binary="$build/window/rechner"
 
 fail() { echo "check-release: $*" >&2; exit 1; }
+
+package() {   # package FOLDER: the Debian package in that release folder
+  local debs=("$1"/rechner_*_amd64.deb)
+  [ -f "${debs[0]}" ] && [ ${#debs[@]} -eq 1 ] || fail "no single Debian package in $1 (scripts/check-reproducible.sh and scripts/next-release.sh make the releases)"
+  realpath "${debs[0]}"
+}
+deb=$(package "$release")
+new_deb=$(package "$next")
+version=$(dpkg-deb -f "$deb" Version)
+new_version=$(dpkg-deb -f "$new_deb" Version)
+dpkg --compare-versions "$new_version" gt "$version" || fail "$new_deb ($new_version) is not newer than $deb ($version)"
+root=$(mktemp -d)
+trap 'rm -rf "$root"' EXIT
+dpkg-deb -x "$deb" "$root"
+binary="$root/usr/bin/rechner"
 
 # Hardening: position-independent, full RELRO, stack protector.
 # (Outputs are read whole first: grep -q ending a pipe early trips pipefail.)
@@ -31,7 +48,7 @@ expect() {   # expect STATUS OUTPUT-PATTERN ARGS...: runs without a display
   [ "$got" -eq "$status" ] || fail "rechner $* exited $got, not $status: $out"
   has "$pattern" "$out" || fail "rechner $* printed no \"$pattern\": $out"
 }
-expect 0 "^rechner $(sed -n 's/^project(rechner VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)\$" --version
+expect 0 "^rechner $version\$" --version
 expect 0 '^Aufruf: rechner' --help
 expect 2 'unbekannte Option „--gibtsnicht“' --gibtsnicht
 expect 1 'keine grafische Anzeige'
@@ -50,7 +67,7 @@ has 'status 143' "$x11" || fail "rechner did not keep running on X11: $x11"
 runtime=$(mktemp -d)
 XDG_RUNTIME_DIR="$runtime" weston --backend=headless-backend.so --socket=rechner-check --idle-time=0 >"$runtime/weston.log" 2>&1 &
 weston=$!
-trap 'kill $weston 2>/dev/null || true; rm -rf "$runtime"' EXIT
+trap 'kill $weston 2>/dev/null || true; rm -rf "$runtime" "$root"' EXIT
 for _ in $(seq 600); do [ -S "$runtime/rechner-check" ] && break; sleep 0.1; done
 XDG_RUNTIME_DIR="$runtime" WAYLAND_DISPLAY=rechner-check QT_QPA_PLATFORM=wayland WAYLAND_DEBUG=client \
   "$binary" >"$runtime/rechner.log" 2>&1 &
@@ -72,43 +89,54 @@ grep -q 'ack_configure' <<<"$wayland" || fail "no Wayland window was configured"
 [ "$status" -eq 143 ] || fail "rechner did not keep running on Wayland (status $status)"
 echo "start: keeps running on X11 and on Wayland, class rechner, app id org.rechner.Rechner"
 
-# Install into a DESTDIR and check what lands there.
-destdir=$(mktemp -d)
-trap 'kill $weston 2>/dev/null || true; rm -rf "$runtime" "$destdir"' EXIT
-DESTDIR="$destdir" cmake --install "$build" --prefix /usr >/dev/null
+# The files the package installs.
 for f in bin/rechner share/applications/org.rechner.Rechner.desktop \
          share/metainfo/org.rechner.Rechner.metainfo.xml \
          share/icons/hicolor/16x16/apps/org.rechner.Rechner.png \
          share/icons/hicolor/32x32/apps/org.rechner.Rechner.png \
          share/icons/hicolor/scalable/apps/org.rechner.Rechner.svg \
          share/man/man1/rechner.1.gz share/doc/rechner/copyright share/doc/rechner/changelog.gz; do
-  [ -s "$destdir/usr/$f" ] || fail "missing after install: /usr/$f"
+  [ -s "$root/usr/$f" ] || fail "not in the package: /usr/$f"
 done
-[ -x "$destdir/usr/bin/rechner" ] || fail "installed rechner is not executable"
-desktop-file-validate "$destdir/usr/share/applications/org.rechner.Rechner.desktop"
-appstreamcli validate --no-net "$destdir/usr/share/metainfo/org.rechner.Rechner.metainfo.xml" >/dev/null
-manual=$(zcat "$destdir/usr/share/man/man1/rechner.1.gz" | groff -man -ww -z 2>&1)
+[ -x "$binary" ] || fail "the packaged rechner is not executable"
+desktop-file-validate "$root/usr/share/applications/org.rechner.Rechner.desktop"
+appstreamcli validate --no-net "$root/usr/share/metainfo/org.rechner.Rechner.metainfo.xml" >/dev/null
+manual=$(zcat "$root/usr/share/man/man1/rechner.1.gz" | groff -man -ww -z 2>&1)
 [ -z "$manual" ] || fail "groff warns about the manual page: $manual"
-echo "install: files in place, desktop entry, metainfo and manual page valid"
+echo "files: in place; desktop entry, metainfo and manual page valid"
 
-# The Debian package.
-rm -f "$build"/rechner_*.deb
-(cd "$build" && cpack -G DEB >/dev/null)
-deb=$(ls "$build"/rechner_*.deb)
 has 'Depends:.*libqt6widgets6' "$(dpkg-deb -I "$deb")" || fail "package does not depend on Qt"
-has './usr/bin/rechner$' "$(dpkg-deb -c "$deb")" || fail "package lacks /usr/bin/rechner"
 lintian --fail-on error,warning "$deb" || fail "lintian does not accept $deb"
-echo "package: lintian accepts $deb"
+echo "package: lintian accepts $(basename "$deb")"
+
+# Installed, updated and purged as a user does it with apt.
 if [ -n "${CI:-}" ] && [ "$(id -u)" -eq 0 ]; then
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "./$deb" >/dev/null
-  set +e
-  QT_QPA_PLATFORM=offscreen timeout 3 /usr/bin/rechner
-  status=$?
-  set -e
-  DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq rechner >/dev/null
-  [ "$status" -eq 124 ] || fail "installed rechner did not keep running (status $status)"
-  echo "package: $deb installs with its dependencies and runs"
+  apt() { DEBIAN_FRONTEND=noninteractive apt-get -y -qq "$@" >/dev/null; }
+  runs() {   # runs VERSION: the installed program says it and keeps running
+    has "^rechner $1\$" "$(/usr/bin/rechner --version)" || fail "installed rechner is not $1"
+    set +e
+    QT_QPA_PLATFORM=offscreen timeout 3 /usr/bin/rechner
+    local status=$?
+    set -e
+    [ "$status" -eq 124 ] || fail "installed rechner $1 did not keep running (status $status)"
+  }
+  apt install "$deb"
+  runs "$version"
+  apt install "$new_deb"
+  [ "$(dpkg-query -W -f='${Version}' rechner)" = "$new_version" ] || fail "apt did not update rechner to $new_version"
+  runs "$new_version"
+  apt purge rechner
+  left=()
+  # Every file of both packages, and the folders of their own (/usr/share/doc/rechner).
+  for f in $( (dpkg-deb --fsys-tarfile "$deb"; dpkg-deb --fsys-tarfile "$new_deb") | tar -t --ignore-zeros \
+              | sed -n 's|^\./\(.*[^/]\)/*$|/\1|p' | sort -u); do
+    if [ -d "$f" ]; then [[ $f != *rechner* ]] || left+=("$f"); elif [ -e "$f" ]; then left+=("$f"); fi
+  done
+  [ ${#left[@]} -eq 0 ] || fail "apt-get purge left: ${left[*]}"
+  ! dpkg-query -W rechner >/dev/null 2>&1 || fail "dpkg still knows rechner after purge: $(dpkg-query -W rechner 2>&1)"
+  echo "package: $version installs and runs, $new_version updates it and runs, purge leaves none of its files"
 else
-  apt-get install --simulate "./$deb" >/dev/null || fail "package dependencies cannot be met"
-  echo "package: $deb built, dependencies can be met"
+  apt-get install --simulate "$deb" >/dev/null || fail "the dependencies of $deb cannot be met"
+  apt-get install --simulate "$new_deb" >/dev/null || fail "the dependencies of $new_deb cannot be met"
+  echo "package: dependencies of $version and $new_version can be met (installed only with CI set, as root)"
 fi

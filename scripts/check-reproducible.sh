@@ -5,8 +5,11 @@
 # on), the time zone, the umask, the locale and, run as root, the user
 # (nobody). On a difference it names the file and shows where it differs:
 # with diffoscope where that is installed, else the first differing member
-# of the archive and the byte offset.
+# of the archive and the byte offset. With KEEP given, the first build's
+# release is kept there for the checks that install it.
+# Usage: scripts/check-reproducible.sh [KEEP]
 set -euo pipefail
+keep=${1:+$(realpath -m "$1")}
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh release
@@ -17,8 +20,9 @@ work=$(mktemp -d /var/tmp/rechner-reproducible.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 chmod 0755 "$work"
 
-# The source tarball, unpacked into two folders of different depths.
-scripts/dist.sh "$work" >/dev/null
+# The source tarball of the tree as it is, unpacked into two folders of
+# different depths.
+scripts/dist.sh --worktree "$work" >/dev/null
 mkdir -p "$work/first" "$work/second/somewhere/else"
 tar -C "$work/first" -xJf "$work"/rechner-*.tar.xz
 tar -C "$work/second/somewhere/else" -xJf "$work"/rechner-*.tar.xz
@@ -100,3 +104,7 @@ done
 [ "$different" -eq 0 ] || exit 1
 echo "check-reproducible: both builds gave the same bytes (SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH):"
 sed 's/^/  /' "$work/first/out/SHA256SUMS"
+if [ -n "$keep" ]; then
+  rm -rf "$keep" && mkdir -p "$(dirname "$keep")" && mv "$work/first/out" "$keep"
+  echo "check-reproducible: the release is kept in $keep"
+fi

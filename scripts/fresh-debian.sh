@@ -86,7 +86,7 @@ fi
 cp -L /etc/resolv.conf "$root/etc/resolv.conf"
 
 # The source tarball, as a user downloads it, unpacked.
-scripts/dist.sh "$work" >/dev/null
+scripts/dist.sh --worktree "$work" >/dev/null
 mkdir -p "$root/src"
 tar -C "$root/src" -xJf "$work"/rechner-*.tar.xz
 src=$(cd "$root/src" && ls -d rechner-*)

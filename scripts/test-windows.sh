@@ -1,26 +1,45 @@
 #!/usr/bin/env bash
-# Builds rechner.exe, its tests, the portable zip and the installer for
-# Windows, and checks them under Wine, on a virtual X display of their own
-# with a German keyboard and a window manager (without one Wine waits two
-# seconds for every window it hides):
-# - the tests, in a Wine prefix of their own (build/windows/wineprefix, made once);
+# Builds rechner.exe and its tests for Windows and runs them under Wine, on a
+# virtual X display of their own with a German keyboard and a window manager
+# (without one Wine waits two seconds for every window it hides), in a Wine
+# prefix of their own (build/windows/wineprefix, made once). Then it checks
+# the downloads of a release as they ship, RELEASE (default
+# build/releases/this, made by scripts/check-reproducible.sh), and NEXT
+# (default build/releases/next, the release after it, from
+# scripts/next-release.sh):
 # - the zip's contents;
-# - the installer, in a fresh prefix: a silent install (twice, as over the
-#   same version), the program started from its Start-menu entry and its
-#   window seen, and a silent uninstall that leaves none of it behind.
+# - in a fresh prefix, RELEASE's installer into a folder of the user's
+#   choice, silently and again over itself; NEXT's installer refusing to
+#   update while Rechner runs or while another installer runs, each
+#   leaving the installation as it was; then updating it in place, and
+#   moving it to another folder chosen; the program started from its
+#   Start-menu entry; the uninstaller waiting while Rechner runs, then
+#   leaving none of it behind.
 # Ends every process it started.
+# Usage: scripts/test-windows.sh [RELEASE [NEXT]]
 set -euo pipefail
+release=$(realpath -m "${1:-$(dirname "$0")/../build/releases/this}")
+next=$(realpath -m "${2:-$(dirname "$0")/../build/releases/next}")
 cd "$(dirname "$0")/.."
+. scripts/lib.sh
 
 scripts/install-deps.sh test
 scripts/build-windows.sh --tests
 
 build=build/windows
-version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 fail() { echo "test-windows: $*" >&2; exit 1; }
+installer() {   # installer FOLDER: the installer in that release folder
+  local found=("$1"/rechner-*-setup.exe)
+  [ -f "${found[0]}" ] && [ ${#found[@]} -eq 1 ] || fail "no single installer in $1 (scripts/check-reproducible.sh and scripts/next-release.sh make the releases)"
+  realpath "${found[0]}"
+}
+setup=$(installer "$release")
+new_setup=$(installer "$next")
+version=$(basename "$setup" -setup.exe) version=${version#rechner-}
+new_version=$(basename "$new_setup" -setup.exe) new_version=${new_version#rechner-}
 
 package=rechner-$version-windows-x64
-contents=$(cmake -E tar tf "$build/$package.zip" | LC_ALL=C sort | tr '\n' ' ')
+contents=$(cmake -E tar tf "$release/$package.zip" | LC_ALL=C sort | tr '\n' ' ')
 [ "$contents" = "$package/ $package/COPYING.txt $package/LIESMICH.txt $package/rechner.exe " ] \
   || fail "the zip holds: $contents"
 echo "test-windows: $package.zip holds rechner.exe, COPYING.txt and LIESMICH.txt"
@@ -64,37 +83,93 @@ fi
 LC_ALL=de_DE.UTF-8 ctest --test-dir "$build" --output-on-failure
 
 
-# The installer, as an administrator runs it, in a Windows of its own.
+# The installers, as an administrator runs them, in a Windows of its own.
 (
   export WINEPREFIX="$work/installed"
   wineboot -i >/dev/null 2>&1
   drive="$WINEPREFIX/drive_c"
-  folder="$drive/Program Files/Rechner"
-  link='C:\ProgramData\Microsoft\Windows\Start Menu\Programs\Rechner.lnk'
   key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Rechner'
-  for _ in 1 2; do
-    wine "$build/rechner-$version-setup.exe" /S || fail "the installer failed"
-    wineserver -w
+  link="$drive/ProgramData/Microsoft/Windows/Start Menu/Programs/Rechner.lnk"
+  publisher=$(rechner_setting RECHNER_PUBLISHER)
+  # Each download's rechner.exe, to tell which one is installed.
+  for zip in "$release/$package.zip" "$next/rechner-$new_version-windows-x64.zip"; do
+    (cd "$work" && cmake -E tar xf "$zip")
   done
-  [ -f "$folder/rechner.exe" ] && [ -f "$folder/COPYING.txt" ] || fail "nothing installed in $folder"
-  registered=$(wine reg query "$key" | tr -d '\r')
-  for value in "DisplayName    REG_SZ    Rechner" "DisplayVersion    REG_SZ    $version" \
-               "UninstallString    REG_SZ    \"C:\\Program Files\\Rechner\\uninstall.exe\"" \
-               "DisplayIcon    REG_SZ    C:\\Program Files\\Rechner\\rechner.exe,0" "Publisher" "EstimatedSize"; do
-    grep -qF -- "$value" <<<"$registered" || fail "not registered under Apps: $value"
-  done
-  wine start "$link"
+
+  run() {   # run STATUS STEP PROGRAM ARGS...: PROGRAM must end with STATUS
+    local status=$1 step=$2 got=0
+    shift 2
+    wine "$@" || got=$?
+    [ "$got" -eq "$status" ] || fail "$step: $(basename "$1") $* ended with status $got, not $status"
+  }
+  installed() {   # installed STEP FOLDER VERSION: one copy of VERSION, in FOLDER, registered
+    local step=$1 folder=$2 version=$3 path unix copies registered value
+    path=${folder#C:\\} path=${path//\\//}   # C:\A\B is drive_c/A/B
+    copies=$(cd "$drive" && find . -iname rechner.exe | sort | tr '\n' ' ')
+    [ "$copies" = "./$path/rechner.exe " ] || fail "$step: rechner.exe should be in $folder alone, but is in: $copies"
+    unix="$drive/$path"
+    cmp -s "$unix/rechner.exe" "$work/rechner-$version-windows-x64/rechner.exe" || fail "$step: $folder holds another rechner.exe than $version's"
+    [ -f "$unix/COPYING.txt" ] && [ -f "$unix/uninstall.exe" ] || fail "$step: $folder lacks COPYING.txt or uninstall.exe"
+    [ -f "$link" ] || fail "$step: no Start-menu entry"
+    registered=$(wine reg query "$key" | tr -d '\r')
+    for value in "DisplayName    REG_SZ    Rechner" "DisplayVersion    REG_SZ    $version" \
+                 "Publisher    REG_SZ    $publisher" "InstallLocation    REG_SZ    $folder" \
+                 "UninstallString    REG_SZ    \"$folder\\uninstall.exe\"" \
+                 "QuietUninstallString    REG_SZ    \"$folder\\uninstall.exe\" /S" \
+                 "DisplayIcon    REG_SZ    $folder\\rechner.exe,0" "EstimatedSize"; do
+      grep -qF -- "$value" <<<"$registered" || fail "$step: not registered under Apps: $value (registered: $registered)"
+    done
+  }
+
+  chosen='C:\Werkzeuge\Rechner' moved='C:\Anderswo\Rechner'
+  run 0 "install $version into $chosen" "$setup" /S "/D=$chosen"
+  wineserver -w
+  installed "install $version into $chosen" "$chosen" "$version"
+  run 0 "install $version again" "$setup" /S
+  wineserver -w
+  installed "install $version again" "$chosen" "$version"
+  echo "test-windows: $version installed into $chosen, and again over itself"
+
+  wine "$chosen\\rechner.exe" &
+  timeout 120 xdotool search --sync --name '^Form1$' >/dev/null || fail "no window from $chosen\\rechner.exe"
+  run 4 "update while Rechner runs" "$new_setup" /S
+  installed "update while Rechner runs" "$chosen" "$version"
+  kill "$(pgrep -f 'C:.Werkzeuge.Rechner.rechner.exe')"
+  wineserver -w
+  wine "$new_setup" &
+  timeout 120 xdotool search --sync --name '^Installation von Rechner$' >/dev/null || fail "no window of the interactive installer"
+  run 5 "update while another installer runs" "$new_setup" /S
+  installed "update while another installer runs" "$chosen" "$version"
+  kill "$(pgrep -f "$(basename "$new_setup")")"
+  wineserver -w
+  echo "test-windows: $new_version's installer ended with 4 while Rechner ran and 5 while another installer ran, changing nothing"
+
+  run 0 "update to $new_version" "$new_setup" /S
+  wineserver -w
+  installed "update to $new_version" "$chosen" "$new_version"
+  run 0 "move to $moved" "$new_setup" /S "/D=$moved"
+  wineserver -w
+  installed "move to $moved" "$moved" "$new_version"
+  [ ! -e "$drive/Werkzeuge/Rechner" ] || fail "move to $moved: left behind in $chosen: $(ls "$drive/Werkzeuge/Rechner")"
+  echo "test-windows: updated to $new_version in $chosen, then moved to $moved: one copy, one Apps entry"
+
+  wine start 'C:\ProgramData\Microsoft\Windows\Start Menu\Programs\Rechner.lnk'
   window=$(timeout 120 xdotool search --sync --name '^Form1$' | head -n 1) || fail "no window from the Start-menu entry"
-  pid=$(pgrep -f 'C:.Program Files.Rechner.rechner.exe' | head -n 1) || fail "the Start-menu entry started something else"
+  pid=$(pgrep -f 'C:.Anderswo.Rechner.rechner.exe' | head -n 1) || fail "the Start-menu entry started something else"
+  # Run in place (_?=), the uninstaller's own status comes back.
+  run 4 "uninstall while Rechner runs" "$moved\\uninstall.exe" /S "_?=$moved"
+  installed "uninstall while Rechner runs" "$moved" "$new_version"
   kill "$pid"
   wineserver -w
-  echo "test-windows: installed twice; the Start-menu entry started C:\Program Files\Rechner\rechner.exe (window $window)"
+  echo "test-windows: the Start-menu entry started $moved\\rechner.exe (window $window); the uninstaller waited for it to end"
 
-  wine "C:\\Program Files\\Rechner\\uninstall.exe" /S || fail "the uninstaller failed"
+  run 0 "uninstall" "$moved\\uninstall.exe" /S
   wineserver -w
-  [ ! -e "$folder" ] || fail "left behind: $(ls "$folder")"
-  [ ! -e "$drive/ProgramData/Microsoft/Windows/Start Menu/Programs/Rechner.lnk" ] || fail "left behind: the Start-menu entry"
-  ! wine reg query "$key" >/dev/null 2>&1 || fail "left behind: the registration under Apps"
+  copies=$(cd "$drive" && find . -iname rechner.exe)
+  [ -z "$copies" ] || fail "uninstall: left behind: $copies"
+  [ ! -e "$drive/Anderswo/Rechner" ] || fail "uninstall: left behind: $(ls "$drive/Anderswo/Rechner")"
+  [ ! -e "$link" ] || fail "uninstall: left behind: the Start-menu entry"
+  ! wine reg query "$key" >/dev/null 2>&1 || fail "uninstall: left behind: the registration under Apps"
   echo "test-windows: uninstalled silently, nothing left behind"
   wineserver -k
 )
