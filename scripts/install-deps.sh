@@ -23,13 +23,15 @@ case "${1:-run}" in
                xvfb xauth x11-utils weston
                orca speech-dispatcher speech-dispatcher-espeak-ng espeak-ng at-spi2-core
                dbus openbox xdotool python3 python3-gi gir1.2-atspi-2.0
-               xz-utils faketime "${windows[@]}" googletest x11-xkb-utils)
+               xz-utils faketime "${windows[@]}" googletest x11-xkb-utils
+               gnupg osslsigncode openssl python3-yaml softhsm2 opensc libengine-pkcs11-openssl)
     # Wine runs the Windows program's tests; not every Debian release has it
     optional=(wine wine64) ;;
   release)
-    # the Debian package (dpkg-shlibdeps, file), the source tarball (xz) and
-    # the Windows downloads
-    packages+=(dpkg-dev file xz-utils "${windows[@]}") ;;
+    # the Debian package (dpkg-shlibdeps, file), the source tarball (xz), the
+    # Windows downloads, and what signs them (OpenPGP, Authenticode)
+    packages+=(dpkg-dev file xz-utils "${windows[@]}" gnupg osslsigncode openssl)
+    [ -z "${RECHNER_AUTHENTICODE_PKCS11_MODULE:-}" ] || packages+=(libengine-pkcs11-openssl) ;;
   reproducible)
     # the second build of scripts/check-reproducible.sh runs with another clock
     packages+=(faketime dpkg-dev file xz-utils "${windows[@]}") ;;

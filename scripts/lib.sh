@@ -14,6 +14,11 @@ rechner_setting() {
   sed -n "s/^set($1 \"\(.*\)\")\$/\1/p" "$RECHNER_ROOT/CMakeLists.txt"
 }
 
+# The homepage, as project() names it.
+rechner_homepage() {
+  sed -n 's/^ *HOMEPAGE_URL "\(.*\)")*$/\1/p' "$RECHNER_ROOT/CMakeLists.txt"
+}
+
 # Whether this tree is a git clone that git can read (a source tarball
 # unpacked is not).
 in_clone() {
@@ -36,4 +41,30 @@ require_committed() {
     echo "$1: commit them (or remove them), then run it again."
   } >&2
   return 1
+}
+
+# openpgp_check KEY: the secret key KEY (an id) is there, neither expired nor
+# revoked, and signs: a trial signature, asking for its passphrase only
+# where someone can answer.
+openpgp_check() {
+  local listing validity pinentry=()
+  listing=$(gpg --batch --with-colons --list-secret-keys -- "$1" 2>/dev/null) \
+    || { echo "release: RECHNER_GPG_KEY=$1: no such secret key in ${GNUPGHOME:-~/.gnupg}" >&2; return 1; }
+  validity=$(awk -F: '$1 == "sec" { print $2; exit }' <<<"$listing")
+  case $validity in
+    e) echo "release: RECHNER_GPG_KEY=$1: the key has expired" >&2; return 1 ;;
+    r) echo "release: RECHNER_GPG_KEY=$1: the key is revoked" >&2; return 1 ;;
+  esac
+  [ -t 0 ] || pinentry=(--pinentry-mode error)
+  # (Into a file of its own: gpg removes its output file when it fails.)
+  local probe
+  probe=$(mktemp)
+  echo probe | gpg --batch --yes "${pinentry[@]}" --local-user "$1" --detach-sign -o "$probe" 2>/dev/null \
+    || { rm -f "$probe"; echo "release: RECHNER_GPG_KEY=$1: the key cannot sign (locked: its passphrase is not at hand?)" >&2; return 1; }
+  rm -f "$probe"
+}
+
+# openpgp_sign KEY FILE: FILE.asc, an armoured detached signature by KEY.
+openpgp_sign() {
+  gpg --batch --yes --armor --local-user "$1" --detach-sign -o "$2.asc" "$2"
 }

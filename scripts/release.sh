@@ -3,49 +3,124 @@
 # anyone can build it again: the tarball (scripts/dist.sh), then, from the
 # tarball unpacked, the Debian package, rechner.exe, the portable zip and the
 # installer, and SHA256SUMS over all five. In a git clone the release is the
-# last commit: a tree with changes not committed is refused, naming them,
-# before anything is written. Every tool writes the time of the source
-# (scripts/source-date-epoch.sh) instead of its clock, so the same source
-# gives the same bytes; that time is written to OUT/SOURCE_DATE_EPOCH, and
-# the commit the source is from to OUT/SOURCE_COMMIT.
+# last commit: a tree with changes not committed is refused, naming them.
+# Every tool writes the time of the source (scripts/source-date-epoch.sh)
+# instead of its clock, so the same source gives the same bytes; that time
+# is written to OUT/SOURCE_DATE_EPOCH, and the commit the source is from to
+# OUT/SOURCE_COMMIT.
+#
+# Signing, each part optional on its own:
+# - RECHNER_GPG_KEY (a key id; GNUPGHOME is honoured): detached armoured
+#   OpenPGP signatures SHA256SUMS.asc and rechner-VERSION.tar.xz.asc;
+# - RECHNER_AUTHENTICODE_P12 and RECHNER_AUTHENTICODE_PASSWORD, or a PKCS#11
+#   token (scripts/authenticode.sh says how), with RECHNER_TIMESTAMP_URL for
+#   a time stamp: Authenticode signatures on rechner.exe (the download and
+#   the copies in the zip and the installer), the uninstaller and the
+#   installer.
+# Every signature made is also put, detached, into OUT/signatures/, with the
+# OpenPGP public key. RECHNER_SIGNATURES=DIR (such a folder, published) and
+# no key builds the same signed release bit for bit from those signatures.
+# RECHNER_RELEASE_URL, the address the release's files are published under,
+# adds winget's manifests in OUT/winget/.
+# Nothing is written to OUT unless the whole release is made.
 # Usage: scripts/release.sh [OUT]
 set -euo pipefail
 . "$(dirname "$0")/lib.sh"
 cd "$RECHNER_ROOT"
 out=${1:-build/dist}
+fail() { echo "release: $*" >&2; exit 1; }
 require_committed release
 
 scripts/install-deps.sh release
 SOURCE_DATE_EPOCH=$(scripts/source-date-epoch.sh)
 export SOURCE_DATE_EPOCH
 version=$(rechner_version)
-mkdir -p "$out"
-out=$(cd "$out" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+made="$work/out"
+export RECHNER_SIGNATURES_OUT="$made/signatures"
+mkdir -p "$made"
 
-scripts/dist.sh "$out" >/dev/null
-tar -C "$work" -xJf "$out/rechner-$version.tar.xz"
+# What is to be signed, and with what: all of it checked before the build.
+gpg_key=${RECHNER_GPG_KEY:-}
+signatures=${RECHNER_SIGNATURES:+$(realpath -m "$RECHNER_SIGNATURES")}
+authenticode=
+if [ -n "$signatures" ]; then
+  export RECHNER_SIGNATURES="$signatures"
+  [ -z "$gpg_key${RECHNER_AUTHENTICODE_P12:-}${RECHNER_AUTHENTICODE_PKCS11_MODULE:-}" ] \
+    || fail "RECHNER_SIGNATURES attaches a release's published signatures; it takes no key (unset RECHNER_GPG_KEY and RECHNER_AUTHENTICODE_*)"
+  [ -d "$signatures" ] || fail "RECHNER_SIGNATURES: no folder $signatures"
+  ls "$signatures"/*.pem >/dev/null 2>&1 && authenticode=yes
+  ls "$signatures"/*.asc >/dev/null 2>&1 || [ -n "$authenticode" ] || fail "$signatures holds no signatures (*.pem, *.asc)"
+elif [ -n "${RECHNER_AUTHENTICODE_P12:-}${RECHNER_AUTHENTICODE_PKCS11_MODULE:-}" ]; then
+  authenticode=yes
+fi
+[ -z "$authenticode" ] || scripts/authenticode.sh check
+if [ -n "$gpg_key" ]; then openpgp_check "$gpg_key"; fi
+
+quietly() {   # quietly STEP COMMAND...: its output only when it fails
+  "${@:2}" >"$work/log" 2>&1 || { tail -n 25 "$work/log" | grep -v '^\[' >&2; fail "$1 failed"; }
+}
+
+scripts/dist.sh "$made" >/dev/null
+tar -C "$work" -xJf "$made/rechner-$version.tar.xz"
 src="$work/rechner-$version"
 
 echo "release: the Debian package"
-cmake -S "$src" -B "$work/linux" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$work/linux" >/dev/null
-(cd "$work/linux" && cpack -G DEB >/dev/null)
-cp "$work/linux/rechner_${version}_amd64.deb" "$out/"
+quietly "configuring the Linux build" cmake -S "$src" -B "$work/linux" -G Ninja -DCMAKE_BUILD_TYPE=Release
+quietly "the Linux build" cmake --build "$work/linux"
+(cd "$work/linux" && quietly "the Debian package" cpack -G DEB)
+cp "$work/linux/rechner_${version}_amd64.deb" "$made/"
 
-echo "release: rechner.exe, the portable zip and the installer"
-cmake -S "$src" -B "$work/windows" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$src/cmake/mingw-w64-x86_64.cmake" \
-  -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$work/windows" >/dev/null
+echo "release: rechner.exe, the portable zip and the installer${authenticode:+, signed}"
+quietly "configuring the Windows build" cmake -S "$src" -B "$work/windows" -G Ninja \
+  -DCMAKE_TOOLCHAIN_FILE="$src/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release \
+  -DRECHNER_SIGN_COMMAND="${authenticode:+$src/scripts/authenticode.sh}"
+quietly "the Windows build" cmake --build "$work/windows"
 cp "$work/windows/rechner.exe" "$work/windows/rechner-$version-windows-x64.zip" \
-  "$work/windows/rechner-$version-setup.exe" "$out/"
+  "$work/windows/rechner-$version-setup.exe" "$made/"
 
-echo "$SOURCE_DATE_EPOCH" >"$out/SOURCE_DATE_EPOCH"
+echo "$SOURCE_DATE_EPOCH" >"$made/SOURCE_DATE_EPOCH"
 commit=$(cat "$src/.source-commit")
 [[ $commit != *'$Format'* ]] || commit="unknown (not made from a git clone)"
-echo "$commit" >"$out/SOURCE_COMMIT"
-(cd "$out" && sha256sum "rechner-$version.tar.xz" "rechner_${version}_amd64.deb" rechner.exe \
-  "rechner-$version-windows-x64.zip" "rechner-$version-setup.exe" >SHA256SUMS)
+echo "$commit" >"$made/SOURCE_COMMIT"
+downloads=("rechner-$version.tar.xz" "rechner_${version}_amd64.deb" rechner.exe
+           "rechner-$version-windows-x64.zip" "rechner-$version-setup.exe")
+(cd "$made" && sha256sum "${downloads[@]}" >SHA256SUMS)
+
+# The checksums and the source tarball, signed with OpenPGP: by the key, or
+# by the published signatures, which must be signatures of these files.
+signed=("SHA256SUMS" "rechner-$version.tar.xz")
+if [ -n "$gpg_key" ]; then
+  mkdir -p "$made/signatures"
+  for f in "${signed[@]}"; do openpgp_sign "$gpg_key" "$made/$f"; cp "$made/$f.asc" "$made/signatures/"; done
+  gpg --batch --armor --export "$gpg_key" >"$made/signatures/openpgp-key.asc"
+elif [ -n "$signatures" ] && ls "$signatures"/*.asc >/dev/null 2>&1; then
+  [ -s "$signatures/openpgp-key.asc" ] || fail "$signatures has OpenPGP signatures but not the key they were made with (openpgp-key.asc)"
+  gpg --batch --dearmor <"$signatures/openpgp-key.asc" >"$work/keyring.gpg"
+  mkdir -p "$made/signatures"
+  cp "$signatures/openpgp-key.asc" "$made/signatures/"
+  for f in "${signed[@]}"; do
+    [ -f "$signatures/$f.asc" ] || fail "$signatures has no signature $f.asc"
+    gpgv --keyring "$work/keyring.gpg" "$signatures/$f.asc" "$made/$f" >/dev/null 2>&1 \
+      || fail "the signature $signatures/$f.asc does not fit this build's $f"
+    cp "$signatures/$f.asc" "$made/"
+    cp "$signatures/$f.asc" "$made/signatures/"
+  done
+fi
+
+# winget's manifests for the installer, once its address is known.
+if [ -n "${RECHNER_RELEASE_URL:-}" ]; then
+  scripts/winget-manifests.sh "$made/rechner-$version-setup.exe" "${RECHNER_RELEASE_URL%/}" "$made/winget"
+else
+  echo "release: RECHNER_RELEASE_URL is not set, so no winget manifests are written"
+fi
+[ -n "$gpg_key" ] || [ -f "$made/SHA256SUMS.asc" ] || echo "release: no RECHNER_GPG_KEY: SHA256SUMS and the tarball are not signed"
+[ -n "$authenticode" ] || echo "release: no Authenticode key: the Windows programs are not signed"
+
+# The whole release made: into OUT, replacing what an earlier one left there.
+mkdir -p "$out"
+rm -rf "$out/signatures" "$out/winget" "$out"/*.asc
+cp -r "$made"/. "$out/"
 echo "release: $out (commit $commit, SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH)"
 cat "$out/SHA256SUMS"

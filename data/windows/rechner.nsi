@@ -13,8 +13,10 @@
 ; and the installation stays as it was. The uninstaller, too, waits for
 ; Rechner to be closed (silent: ends with 4) before it removes anything.
 ;
-; makensis -DVERSION=x.y.z -DPUBLISHER=... -DHOMEPAGE=... -DFILES=<folder with rechner.exe,
-;   COPYING.txt, rechner.ico> -DOUTFILE=<setup.exe>
+; makensis -DVERSION=x.y.z -DPUBLISHER=... -DHOMEPAGE=... [-DSIGN=<command>]
+;   -DFILES=<folder with rechner.exe, COPYING.txt, rechner.ico> -DOUTFILE=<setup.exe>
+; With SIGN, "COMMAND NAME FILE" signs the uninstaller before it is packed
+; and the installer once it is written.
 Unicode true
 Target amd64-unicode
 SetCompressor /SOLID lzma
@@ -23,6 +25,11 @@ SetDateSave off
 ; A file that cannot be written stops the installation instead of being
 ; skipped, as a silent installation would otherwise do.
 AllowSkipFiles off
+
+!ifdef SIGN
+  !uninstfinalize '"${SIGN}" uninstall.exe "%1"' = 0
+  !finalize '"${SIGN}" rechner-${VERSION}-setup.exe "%1"' = 0
+!endif
 
 !include "MUI2.nsh"
 !include "FileFunc.nsh"
