@@ -1,12 +1,19 @@
 #!/usr/bin/env bash
 # Builds the release twice from this tree (scripts/release.sh) and compares
-# every artefact byte for byte. The two builds differ in all a build must
-# not depend on: the folder, the clock (faketime, three days and five hours
-# on), the time zone, the umask, the locale and, run as root, the user
-# (nobody). On a difference it names the file and shows where it differs:
-# with diffoscope where that is installed, else the first differing member
-# of the archive and the byte offset. With KEEP given, the first build's
-# release is kept there for the checks that install it.
+# every file byte for byte. The first build is signed, with throwaway keys
+# made here (an OpenPGP key in a GNUPGHOME of its own; a test CA and a
+# code-signing certificate in a PKCS#12 file), and carries winget's
+# manifests; its signatures are checked (gpg --verify, osslsigncode verify
+# against the test CA, the uninstaller too once installed under Wine). The
+# second build has no key, only the first one's signatures folder, and must
+# give the same signed files. It differs in all a build must not depend on:
+# the folder, the clock (faketime, three days and five hours on), the time
+# zone, the umask, the locale and, run as root, the user (nobody). On a
+# difference it names the file and shows where it differs: with diffoscope
+# where that is installed, else the first differing member of the archive
+# and the byte offset. A table of bad keys and signatures must each stop
+# release.sh with its message, writing nothing. With KEEP given, the first
+# build's release is kept there for the checks that install it.
 # Usage: scripts/check-reproducible.sh [KEEP]
 set -euo pipefail
 keep=${1:+$(realpath -m "$1")}
@@ -17,8 +24,16 @@ command -v faketime >/dev/null 2>&1 || scripts/install-deps.sh reproducible
 SOURCE_DATE_EPOCH=$(scripts/source-date-epoch.sh)
 export SOURCE_DATE_EPOCH
 work=$(mktemp -d /var/tmp/rechner-reproducible.XXXXXX)
-trap 'rm -rf "$work"' EXIT
+keys="$work/keys"
+cleanup() {
+  local home
+  for home in "$keys"/gnupg-*; do [ -d "$home" ] && GNUPGHOME="$home" gpgconf --kill all 2>/dev/null; done
+  [ -z "${WINEPREFIX:-}" ] || wineserver -k 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
 chmod 0755 "$work"
+fail() { echo "check-reproducible: $*" >&2; exit 1; }
 
 # The source tarball of the tree as it is, unpacked into two folders of
 # different depths.
@@ -39,9 +54,101 @@ if message=$(env -u SOURCE_DATE_EPOCH "$work/undated/scripts/source-date-epoch.s
   exit 1
 fi
 
-echo "check-reproducible: first build (TZ=UTC, umask 022, C.UTF-8, $(id -un))"
-(umask 022 && cd "$work/first/$src" && TZ=UTC LC_ALL=C.UTF-8 scripts/release.sh "$work/first/out" >/dev/null 2>&1) \
-  || { echo "check-reproducible: the first build failed" >&2; exit 1; }
+# Throwaway keys, which go with $work: an OpenPGP key (and one expired, one
+# locked by a passphrase), a test CA and code-signing certificates from it
+# in PKCS#12 files (and one for web servers, one expired).
+mkdir -m 700 "$keys"
+openpgp_key() {   # openpgp_key NAME [gpg options]: a new key in $keys/gnupg-NAME; prints its fingerprint
+  local home="$keys/gnupg-$1"; shift
+  mkdir -m 700 "$home"
+  GNUPGHOME="$home" "$@" gpg --batch --pinentry-mode loopback --passphrase "${passphrase:-}" \
+    --quick-gen-key "Rechner release test <release-test@example.invalid>" ed25519 sign 1d 2>/dev/null
+  GNUPGHOME="$home" gpgconf --kill gpg-agent   # forgets the passphrase
+  GNUPGHOME="$home" gpg --batch --with-colons --list-secret-keys 2>/dev/null | awk -F: '$1 == "fpr" { print $10; exit }'
+}
+gpg_key=$(openpgp_key good)
+gpg_expired=$(openpgp_key expired faketime -f -3d)
+gpg_locked=$(passphrase=geheim openpgp_key locked)
+password=$(openssl rand -hex 16)
+printf '%s' "$password" >"$keys/password"
+openssl req -x509 -newkey rsa:2048 -nodes -keyout "$keys/ca.key" -out "$keys/ca.pem" -days 30 \
+  -subj '/CN=Rechner Test CA' -addext basicConstraints=critical,CA:TRUE \
+  -addext keyUsage=critical,keyCertSign,cRLSign 2>/dev/null
+certificate() {   # certificate NAME USAGE [faketime options]: $keys/NAME.p12, for USAGE, from the test CA
+  local name=$1 usage=$2; shift 2
+  openssl req -newkey rsa:2048 -nodes -keyout "$keys/$name.key" -out "$keys/$name.csr" -subj "/CN=Rechner $name" 2>/dev/null
+  printf 'basicConstraints=CA:FALSE\nkeyUsage=critical,digitalSignature\nextendedKeyUsage=%s\n' "$usage" >"$keys/$name.ext"
+  "$@" openssl x509 -req -in "$keys/$name.csr" -CA "$keys/ca.pem" -CAkey "$keys/ca.key" -CAcreateserial \
+    -days 30 -extfile "$keys/$name.ext" -out "$keys/$name.pem" 2>/dev/null
+  openssl pkcs12 -export -inkey "$keys/$name.key" -in "$keys/$name.pem" -certfile "$keys/ca.pem" \
+    -out "$keys/$name.p12" -passout "file:$keys/password"
+}
+certificate signing codeSigning
+certificate web serverAuth
+certificate expired codeSigning faketime -f -40d
+url=https://example.invalid/rechner/$(sed -n 's/^project(rechner VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+
+echo "check-reproducible: first build, signed (TZ=UTC, umask 022, C.UTF-8, $(id -un))"
+(umask 022 && cd "$work/first/$src" && TZ=UTC LC_ALL=C.UTF-8 GNUPGHOME="$keys/gnupg-good" RECHNER_GPG_KEY="$gpg_key" \
+   RECHNER_AUTHENTICODE_P12="$keys/signing.p12" RECHNER_AUTHENTICODE_PASSWORD="$password" RECHNER_RELEASE_URL="$url" \
+   scripts/release.sh "$work/first/out" >"$work/first.log" 2>&1) \
+  || { tail -n 30 "$work/first.log" >&2; fail "the first build failed"; }
+# No password or private key in what it said or in what it wrote.
+! grep -rqF -e "$password" -e "PRIVATE KEY" "$work/first.log" "$work/first/out" || fail "a password or a private key is in the release or its log"
+
+first="$work/first/out"
+version=${url##*/}
+for f in SHA256SUMS "rechner-$version.tar.xz"; do
+  GNUPGHOME="$keys/gnupg-good" gpg --batch --verify "$first/$f.asc" "$first/$f" 2>/dev/null || fail "gpg does not verify $f.asc"
+done
+verify() {   # verify FILE: its Authenticode signature, against the test CA
+  osslsigncode verify -CAfile "$keys/ca.pem" -in "$1" >"$work/verify.log" 2>&1 \
+    || { tail -n 5 "$work/verify.log" >&2; fail "osslsigncode does not verify $(basename "$1")"; }
+}
+verify "$first/rechner.exe"
+verify "$first/rechner-$version-setup.exe"
+(cd "$work" && cmake -E tar xf "$first/rechner-$version-windows-x64.zip")
+cmp -s "$work/rechner-$version-windows-x64/rechner.exe" "$first/rechner.exe" || fail "the zip holds another rechner.exe than the signed one"
+if command -v wine >/dev/null 2>&1; then
+  export WINEPREFIX="$work/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  xvfb-run -a sh -c 'wineboot -i && wine "$1" /S && wineserver -w' sh "$first/rechner-$version-setup.exe" >/dev/null 2>&1 \
+    || fail "the signed installer did not install under Wine"
+  verify "$WINEPREFIX/drive_c/Program Files/Rechner/uninstall.exe"
+  verify "$WINEPREFIX/drive_c/Program Files/Rechner/rechner.exe"
+  wineserver -k 2>/dev/null || true
+  unset WINEPREFIX
+  installed=", and the installed uninstaller"
+else
+  installed=" (no Wine here: the installed uninstaller is not checked)"
+fi
+echo "check-reproducible: gpg verifies both .asc files; osslsigncode verifies rechner.exe, the installer$installed"
+
+# The same key and certificate on a PKCS#11 token (SoftHSM's): it signs
+# rechner.exe as the release's build does; a token that is not there stops it.
+export SOFTHSM2_CONF="$keys/softhsm2.conf"
+mkdir -m 700 "$keys/tokens"
+printf 'directories.tokendir = %s\nobjectstore.backend = file\n' "$keys/tokens" >"$SOFTHSM2_CONF"
+module=$(ls /usr/lib/softhsm/libsofthsm2.so /usr/lib/*/softhsm/libsofthsm2.so 2>/dev/null | head -n 1)
+softhsm2-util --init-token --free --label rechner --pin "$password" --so-pin "$password" >/dev/null
+openssl pkcs8 -topk8 -nocrypt -in "$keys/signing.key" -out "$keys/signing.pk8"
+softhsm2-util --import "$keys/signing.pk8" --token rechner --label signing --id 01 --pin "$password" >/dev/null
+openssl x509 -in "$keys/signing.pem" -outform der -out "$keys/signing.der"
+pkcs11-tool --module "$module" --token-label rechner --login --pin "$password" --write-object "$keys/signing.der" \
+  --type cert --id 01 --label signing >/dev/null 2>&1 || fail "the test certificate could not be put on the token"
+osslsigncode remove-signature -in "$first/rechner.exe" -out "$work/unsigned.exe" >/dev/null
+token() {   # token LABEL: signs a copy of the unsigned rechner.exe with the token LABEL's key
+  cp "$work/unsigned.exe" "$work/token.exe"
+  RECHNER_AUTHENTICODE_PKCS11_MODULE="$module" RECHNER_AUTHENTICODE_PASSWORD="$password" \
+    RECHNER_AUTHENTICODE_PKCS11_KEY="pkcs11:token=$1;object=signing;type=private" \
+    RECHNER_AUTHENTICODE_PKCS11_CERT="pkcs11:token=$1;object=signing;type=cert" \
+    RECHNER_SIGNATURES_OUT="$work/token-signatures" scripts/authenticode.sh rechner.exe "$work/token.exe" 2>&1
+}
+(cd "$work/first/$src" && token rechner) >"$work/token.log" || { cat "$work/token.log" >&2; fail "the PKCS#11 token did not sign"; }
+verify "$work/token.exe"
+if message=$(cd "$work/first/$src" && token anderes); then fail "a token that is not there signed"; fi
+grep -qF "with the PKCS#11 token of $module failed" <<<"$message" || fail "a token that is not there: $message"
+cmp -s "$work/unsigned.exe" "$work/token.exe" || fail "a token that is not there left a changed rechner.exe"
+echo "check-reproducible: a PKCS#11 token signs rechner.exe; a token that is not there stops it"
 
 locale=C
 locale -a 2>/dev/null | grep -i '^de_DE\.utf-\?8$' >/dev/null && locale=de_DE.UTF-8
@@ -54,8 +161,8 @@ if [ "$(id -u)" -eq 0 ]; then
 fi
 echo "check-reproducible: second build (3 days 5 hours later, TZ=Pacific/Kiritimati, umask 077, $locale, $user)"
 "${as[@]}" env -i PATH="$PATH" HOME="$work/second" SOURCE_DATE_EPOCH="$SOURCE_DATE_EPOCH" \
-  TZ=Pacific/Kiritimati LC_ALL="$locale" faketime -f '+3d5h' \
-  bash -c 'umask 077 && cd "$1/somewhere/else/$2" && scripts/release.sh "$1/out"' sh "$work/second" "$src" >"$work/second.log" 2>&1 \
+  TZ=Pacific/Kiritimati LC_ALL="$locale" RECHNER_SIGNATURES="$first/signatures" RECHNER_RELEASE_URL="$url" \
+  faketime -f '+3d5h' bash -c 'umask 077 && cd "$1/somewhere/else/$2" && scripts/release.sh "$1/out"' sh "$work/second" "$src" >"$work/second.log" 2>&1 \
   || { tail -n 30 "$work/second.log" >&2; echo "check-reproducible: the second build failed" >&2; exit 1; }
 
 listing() {
@@ -93,8 +200,10 @@ explain() {
 }
 
 different=0
-names=$(awk '{ print $2 }' "$work/first/out/SHA256SUMS")
-for name in $names SHA256SUMS; do
+names=$(cd "$first" && find . -type f | sed 's|^\./||' | LC_ALL=C sort)
+[ "$names" = "$(cd "$work/second/out" && find . -type f | sed 's|^\./||' | LC_ALL=C sort)" ] \
+  || fail "the two builds wrote other files: $(diff <(echo "$names") <(cd "$work/second/out" && find . -type f | sed 's|^\./||' | LC_ALL=C sort) | grep '^[<>]' | tr '\n' ' ')"
+for name in $names; do
   if ! cmp -s "$work/first/out/$name" "$work/second/out/$name"; then
     echo "check-reproducible: $name differs between the two builds:" >&2
     explain "$work/first/out/$name" "$work/second/out/$name" >&2
@@ -102,8 +211,35 @@ for name in $names SHA256SUMS; do
   fi
 done
 [ "$different" -eq 0 ] || exit 1
-echo "check-reproducible: both builds gave the same bytes (SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH):"
+echo "check-reproducible: the build from the signatures alone gave the same bytes, signatures included (SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH):"
 sed 's/^/  /' "$work/first/out/SHA256SUMS"
+
+# Bad keys and signatures: release.sh stops, saying which, and writes nothing.
+cp -r "$first/signatures" "$work/mismatched"
+cp "$first/signatures/uninstall.exe.pem" "$work/mismatched/rechner.exe.pem"
+p12() { echo RECHNER_AUTHENTICODE_P12="$keys/$1.p12" RECHNER_AUTHENTICODE_PASSWORD="$password"; }
+while IFS='|' read -r what says settings; do
+  rm -rf "$work/refused"
+  # shellcheck disable=SC2086
+  if message=$(cd "$work/first/$src" && env $settings scripts/release.sh "$work/refused" 2>&1 </dev/null); then
+    fail "$what: release.sh did not stop"
+  fi
+  grep -qF -- "$says" <<<"$message" || fail "$what: release.sh did not say \"$says\" but: $(tail -n 3 <<<"$message")"
+  [ ! -e "$work/refused" ] || fail "$what: release.sh wrote $work/refused"
+  ! grep -qF "$password" <<<"$message" || fail "$what: release.sh said the password"
+done <<EOT
+a missing OpenPGP key|no such secret key|GNUPGHOME=$keys/gnupg-good RECHNER_GPG_KEY=0x0123456789ABCDEF
+an expired OpenPGP key|the key has expired|GNUPGHOME=$keys/gnupg-expired RECHNER_GPG_KEY=$gpg_expired
+a locked OpenPGP key|cannot sign (locked|GNUPGHOME=$keys/gnupg-locked RECHNER_GPG_KEY=$gpg_locked
+a wrong password|is not the password of|RECHNER_AUTHENTICODE_P12=$keys/signing.p12 RECHNER_AUTHENTICODE_PASSWORD=falsch
+a certificate for web servers|is not for code signing|$(p12 web)
+an expired certificate|has expired|$(p12 expired)
+a missing PKCS#12 file|no readable file|RECHNER_AUTHENTICODE_P12=$keys/none.p12 RECHNER_AUTHENTICODE_PASSWORD=x
+a token that is not there|no PKCS#11 module|RECHNER_AUTHENTICODE_PKCS11_MODULE=$keys/none.so RECHNER_AUTHENTICODE_PKCS11_KEY=pkcs11:object=k RECHNER_AUTHENTICODE_PKCS11_CERT=pkcs11:object=c
+signatures with a key|it takes no key|RECHNER_SIGNATURES=$first/signatures $(p12 signing)
+signatures of another file|does not fit this build's rechner.exe|RECHNER_SIGNATURES=$work/mismatched
+EOT
+echo "check-reproducible: bad keys, certificates and signatures stop release.sh with their message, writing nothing"
 if [ -n "$keep" ]; then
   rm -rf "$keep" && mkdir -p "$(dirname "$keep")" && mv "$work/first/out" "$keep"
   echo "check-reproducible: the release is kept in $keep"
