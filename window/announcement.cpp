@@ -27,13 +27,6 @@ std::size_t characters(std::string_view text)
         std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0U) != 0x80U; }));
 }
 
-std::string accessibleNameOf(std::string_view control)
-{
-    const auto found = std::find_if(kForm1Controls.begin(), kForm1Controls.end(),
-                                    [control](const ControlDescription& c) { return control == c.name; });
-    return found->accessibleName;
-}
-
 } // namespace
 
 std::string spokenText(const std::string& text)
@@ -64,7 +57,9 @@ std::string announcementFor(const FieldTexts& before, const FieldTexts& after)
     std::string said;
     for (std::size_t i = 0; i < after.size(); ++i) {
         if (after[i] != before[i]) {
-            said += (said.empty() ? "" : ", ") + accessibleNameOf(kAnnouncedFields[i]) + ": " + spokenText(after[i]);
+            said += said.empty() ? "" : ", ";
+            said += fieldControl(kFieldRoles.at(i)).accessibleName;
+            said += ": " + spokenText(after[i]);
         }
     }
     return said;

@@ -7,11 +7,7 @@
 // changed, and to what. The same words on every platform.
 namespace rechner {
 
-// The display fields in the order they stand in the window, which is the
-// order they are announced in: Variable 1, operator, Variable 2, result.
-constexpr std::array<const char*, 4> kAnnouncedFields = {"txt_Text1", "txt_Text5", "txt_Text2", "txt_Text3"};
-
-using FieldTexts = std::array<std::string, 4>;   // in the order of kAnnouncedFields
+using FieldTexts = std::array<std::string, 4>;   // in the order of kFieldRoles, the window's
 
 // A field's text as a synthesizer reads it well: the operator symbols as
 // words, an empty field as "leer", a long text shortened as in messages.

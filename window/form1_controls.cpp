@@ -4,6 +4,8 @@
 #include "engine/operations.hpp"
 #include "window/version.hpp"
 
+#include <stdexcept>
+
 namespace rechner {
 namespace {
 
@@ -30,9 +32,9 @@ constexpr const char* kCredit = "Rechner " RECHNER_MAJOR_MINOR " – ein Taschen
 } // namespace
 
 const std::array<ControlDescription, 38> kForm1Controls = {{
-    {K::TextField, "txt_Text1", "", 480, 360, 4455, 495, kField, "Variable 1", nullptr},
-    {K::TextField, "txt_Text2", "", 480, 1380, 4455, 495, kField, "Variable 2", nullptr},
-    {K::TextField, "txt_Text3", "", 480, 2400, 4455, 495, kFieldBold, "Resultat", nullptr},
+    {K::TextField, "txt_Text1", "", 480, 360, 4455, 495, kField, "Variable 1", nullptr, FieldRole::Variable1},
+    {K::TextField, "txt_Text2", "", 480, 1380, 4455, 495, kField, "Variable 2", nullptr, FieldRole::Variable2},
+    {K::TextField, "txt_Text3", "", 480, 2400, 4455, 495, kFieldBold, "Resultat", nullptr, FieldRole::Result},
     {K::Key, "cm_Command8", "8", 1680, 3480, 735, 375, kKey, "Acht", digit<8>},
     {K::Key, "cm_Command9", "9", 2820, 3480, 735, 375, kKey, "Neun", digit<9>},
     {K::Key, "cm_Command18", "löschen", 6960, 3480, 855, 375, kSmallKey, "Löschen", clearAll},
@@ -49,11 +51,11 @@ const std::array<ControlDescription, 38> kForm1Controls = {{
     {K::Key, "cm_Command12", ".", 1680, 5040, 735, 375, kPointKey, "Dezimalpunkt", enterPoint},
     {K::Key, "cm_Command13", "=", 2820, 5040, 735, 375, kOperatorKey, "Gleich", evaluate},
     {K::Key, "cm_Command17", "+", 3870, 5040, 735, 375, kOperatorKey, "Plus", chooseAdd},
-    {K::Label, "Label1", "Variable 1", 5040, 480, 1695, 375, kWindowDefault, "Variable 1", nullptr},
-    {K::Label, "Label2", "Variable 2", 5040, 1560, 1695, 375, kWindowDefault, "Variable 2", nullptr},
-    {K::Label, "Label3", "Resultat", 5040, 2520, 1695, 375, kWindowDefault, "Resultat", nullptr},
+    {K::Label, "Label1", "Variable 1", 5040, 480, 1695, 375, kWindowDefault, "Variable 1", nullptr, FieldRole::Variable1},
+    {K::Label, "Label2", "Variable 2", 5040, 1560, 1695, 375, kWindowDefault, "Variable 2", nullptr, FieldRole::Variable2},
+    {K::Label, "Label3", "Resultat", 5040, 2520, 1695, 375, kWindowDefault, "Resultat", nullptr, FieldRole::Result},
     {K::Label, "Label4", "   =", 4920, 1920, 615, 375, kEquals, "ist gleich", nullptr},
-    {K::TextField, "txt_Text5", "", 4440, 960, 495, 315, kFieldBold, "Operator", nullptr},
+    {K::TextField, "txt_Text5", "", 4440, 960, 495, 315, kFieldBold, "Operator", nullptr, FieldRole::Operator},
     {K::ExitKey, "cm_Command20", "Exit", 6960, 5760, 855, 375, kSmallKey, "Beenden", nullptr},
     {K::Key, "cm_Command110", "Pi", 4920, 4005, 735, 375, kKey, "Pi", enterPi},
     {K::Key, "cm_Command14", "/", 3870, 3480, 735, 375, kOperatorKey, "Geteilt durch", chooseDivide},
@@ -69,5 +71,32 @@ const std::array<ControlDescription, 38> kForm1Controls = {{
     {K::Key, "cm_Command730", "tan", 6000, 5040, 735, 375, kKey, "Tangens", tangentKey},
     {K::Label, "Label5", kCredit, 1560, 7200, 5295, 255, kWindowDefault, kCredit, nullptr},
 }};
+
+const ControlDescription& fieldControl(FieldRole role)
+{
+    for (const ControlDescription& control : kForm1Controls) {
+        if (control.kind == ControlKind::TextField && control.role == role) {
+            return control;
+        }
+    }
+    throw std::invalid_argument("Form1 has no field of that role");
+}
+
+DisplayField& displayField(const DisplayFields& fields, FieldRole role)
+{
+    switch (role) {
+    case FieldRole::Variable1:
+        return fields.txt_Text1;
+    case FieldRole::Variable2:
+        return fields.txt_Text2;
+    case FieldRole::Result:
+        return fields.txt_Text3;
+    case FieldRole::Operator:
+        return fields.txt_Text5;
+    case FieldRole::None:
+        break;
+    }
+    throw std::invalid_argument("FieldRole::None names no display field");
+}
 
 } // namespace rechner

@@ -24,6 +24,14 @@ struct FontDescription {
 
 using KeyOperation = void (*)(CalculatorState&, DisplayFields&);
 
+// What a display field is for; a label has the role of the field it names.
+enum class FieldRole : std::uint8_t { None, Variable1, Operator, Variable2, Result };
+
+// The display fields in the order they stand in the window, top to bottom,
+// which is the order screen readers are told of them in.
+constexpr std::array<FieldRole, 4> kFieldRoles = {FieldRole::Variable1, FieldRole::Operator, FieldRole::Variable2,
+                                                  FieldRole::Result};
+
 struct ControlDescription {
     ControlKind kind;
     const char* name;
@@ -32,6 +40,7 @@ struct ControlDescription {
     FontDescription font;
     const char* accessibleName;
     KeyOperation operation;         // a key's; nullptr for the other kinds
+    FieldRole role = FieldRole::None;   // a display field's, or that of the field a label names
 };
 
 constexpr int kTwipsPerPixel = 15;
@@ -39,5 +48,20 @@ constexpr int kClientWidthTwips = 8220;
 constexpr int kClientHeightTwips = 7590;
 
 extern const std::array<ControlDescription, 38> kForm1Controls;
+
+// The text field with that role.
+const ControlDescription& fieldControl(FieldRole role);
+
+// The field with that role among a window's DisplayFields.
+DisplayField& displayField(const DisplayFields& fields, FieldRole role);
+
+// A window's DisplayFields over its four text fields: `fieldFor` gives the
+// field a window made for the description of a text field.
+template <typename FieldFor>
+DisplayFields displayFieldsOf(FieldFor&& fieldFor)
+{
+    return {fieldFor(fieldControl(FieldRole::Variable1)), fieldFor(fieldControl(FieldRole::Variable2)),
+            fieldFor(fieldControl(FieldRole::Result)), fieldFor(fieldControl(FieldRole::Operator))};
+}
 
 } // namespace rechner

@@ -14,15 +14,18 @@ namespace {
 // to bottom.
 FieldTexts textsOf(const DisplayFields& fields)
 {
-    return {fields.txt_Text1.get(), fields.txt_Text5.get(), fields.txt_Text2.get(), fields.txt_Text3.get()};
+    FieldTexts texts;
+    for (std::size_t i = 0; i < kFieldRoles.size(); ++i) {
+        texts.at(i) = displayField(fields, kFieldRoles.at(i)).get();
+    }
+    return texts;
 }
 
-void restore(DisplayFields& fields, const FieldTexts& texts)
+void restore(const DisplayFields& fields, const FieldTexts& texts)
 {
-    fields.txt_Text1.set(texts[0]);
-    fields.txt_Text5.set(texts[1]);
-    fields.txt_Text2.set(texts[2]);
-    fields.txt_Text3.set(texts[3]);
+    for (std::size_t i = 0; i < kFieldRoles.size(); ++i) {
+        displayField(fields, kFieldRoles.at(i)).set(texts.at(i));
+    }
 }
 
 } // namespace

@@ -228,18 +228,18 @@ Form1::Form1(QWidget* parent) : QWidget(withAccessibleFactory(parent))
         }
     }
 
-    for (const char* name : {"txt_Text1", "txt_Text2", "txt_Text3", "txt_Text5"}) {
-        fieldAdapters_.push_back(std::make_unique<LineEditField>(findChild<QLineEdit*>(QString::fromLatin1(name))));
-    }
-    fields_ = std::make_unique<DisplayFields>(
-        DisplayFields{*fieldAdapters_[0], *fieldAdapters_[1], *fieldAdapters_[2], *fieldAdapters_[3]});
+    const auto edit = [this](const ControlDescription& c) { return findChild<QLineEdit*>(QString::fromUtf8(c.name)); };
+    fields_ = std::make_unique<DisplayFields>(displayFieldsOf([&](const ControlDescription& c) -> DisplayField& {
+        return *fieldAdapters_.emplace_back(std::make_unique<LineEditField>(edit(c)));
+    }));
     // Each label names the field beside it, also for screen readers.
-    for (const char* n : {"1", "2", "3"}) {
-        findChild<QLabel*>(QStringLiteral("Label") + QLatin1String(n))
-            ->setBuddy(findChild<QLineEdit*>(QStringLiteral("txt_Text") + QLatin1String(n)));
+    for (const ControlDescription& control : kForm1Controls) {
+        if (control.kind == ControlKind::Label && control.role != FieldRole::None) {
+            findChild<QLabel*>(QString::fromUtf8(control.name))->setBuddy(edit(fieldControl(control.role)));
+        }
     }
     announcement_ = new Announcement(this);
-    findChild<QLineEdit*>(QStringLiteral("txt_Text1"))->setFocus();
+    edit(fieldControl(FieldRole::Variable1))->setFocus();
 }
 
 Form1::~Form1() = default;

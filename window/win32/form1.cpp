@@ -141,7 +141,7 @@ Form1::Form1()
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         layOut(dpi);
     }
-    lastFocus_ = control("txt_Text1");
+    lastFocus_ = control(fieldControl(FieldRole::Variable1).name);
 }
 
 Form1::~Form1()
@@ -226,11 +226,9 @@ void Form1::createControls(UINT dpi)
                                 polite);
     }
 
-    for (const char* name : {"txt_Text1", "txt_Text2", "txt_Text3", "txt_Text5"}) {
-        fieldAdapters_.push_back(std::make_unique<EditField>(control(name)));
-    }
-    fields_ = std::make_unique<DisplayFields>(
-        DisplayFields{*fieldAdapters_[0], *fieldAdapters_[1], *fieldAdapters_[2], *fieldAdapters_[3]});
+    fields_ = std::make_unique<DisplayFields>(displayFieldsOf([this](const ControlDescription& c) -> DisplayField& {
+        return *fieldAdapters_.emplace_back(std::make_unique<EditField>(control(c.name)));
+    }));
 }
 
 // One font for each control at a DPI, made once for each description the
@@ -307,7 +305,7 @@ void Form1::show(int showCommand)
 {
     ShowWindow(window_, showCommand);
     UpdateWindow(window_);
-    SetFocus(control("txt_Text1"));
+    SetFocus(control(fieldControl(FieldRole::Variable1).name));
 }
 
 int Form1::exec()

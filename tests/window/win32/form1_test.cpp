@@ -205,6 +205,25 @@ TEST(Focus, StartsInVariable1AndTabWalksTheDesignOrder)
     EXPECT_EQ(walked, expected);
 }
 
+TEST(Focus, ComesBackWhereItWasWhenTheWindowIsActivatedAgain)
+{
+    Window w;
+    const HWND other = CreateWindowExW(0, L"STATIC", L"Andere", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 100, 100,
+                                       nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(other, nullptr);
+    for (const char* name : {"txt_Text1", "txt_Text2", "cm_Command8", "cm_Command730"}) {
+        SetFocus(w.form.control(name));
+        w.pump();
+        SetActiveWindow(other);
+        w.pump();
+        ASSERT_EQ(GetActiveWindow(), other) << name;
+        SetActiveWindow(w.form.window());
+        w.pump();
+        EXPECT_EQ(GetFocus(), w.form.control(name)) << "after activating the window again, the focus is not back in " << name;
+    }
+    DestroyWindow(other);
+}
+
 TEST(Keys, ClickSpaceOrReturnOnAFocusedKeyRunsItsOperationOnce)
 {
     for (const WPARAM pressed : {WPARAM{0}, WPARAM{VK_SPACE}, WPARAM{VK_RETURN}}) {
