@@ -19,11 +19,11 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     install="su -c 'apt-get install xvfb'"
   fi
   cat >&2 <<EOT
-Rechner ist gebaut ($build/window/rechner), kann aber kein Fenster zeigen: es gibt
+Rechner ist gebaut ($build/rechner), kann aber kein Fenster zeigen: es gibt
 keine grafische Anzeige (weder DISPLAY noch WAYLAND_DISPLAY ist gesetzt). Starten Sie
 es auf einem Desktop, oder auf einer virtuellen Anzeige mit
-"$install" und danach "xvfb-run -a $build/window/rechner".
+"$install" und danach "xvfb-run -a $build/rechner".
 EOT
   exit 1
 fi
-exec "$build/window/rechner"
+exec "$build/rechner"

@@ -29,5 +29,5 @@ scripts/next-release.sh build/releases/this build/releases/next
 scripts/check-release.sh build/releases/this build/releases/next
 cmake --preset release >/dev/null
 cmake --build --preset release
-scripts/check-speech.sh build/release/window/rechner
+scripts/check-speech.sh build/release/rechner
 scripts/test-windows.sh build/releases/this build/releases/next

@@ -26,10 +26,10 @@ median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] 
 rechner=$(mktemp); bare=$(mktemp)
 trap 'rm -f "$rechner" "$bare"' EXIT
 # Warm-up fills the file cache; then the two programs start in turn.
-"$build/bench/mapwait" "$build/window/rechner" >/dev/null 2>&1
+"$build/bench/mapwait" "$build/rechner" >/dev/null 2>&1
 "$build/bench/mapwait" "$build/bench/bare_window" >/dev/null 2>&1
 for _ in $(seq "$runs"); do
-  "$build/bench/mapwait" "$build/window/rechner" 2>/dev/null >>"$rechner"
+  "$build/bench/mapwait" "$build/rechner" 2>/dev/null >>"$rechner"
   "$build/bench/mapwait" "$build/bench/bare_window" 2>/dev/null >>"$bare"
 done
 r_ms=$(cut -d' ' -f1 "$rechner" | median); b_ms=$(cut -d' ' -f1 "$bare" | median)
