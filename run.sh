@@ -6,8 +6,8 @@ cd "$(dirname "$0")"
 scripts/install-deps.sh run
 
 build=build/release
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build"
+cmake --preset release >/dev/null
+cmake --build --preset release
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   # Installing xvfb needs root: say how, as this user can do it.

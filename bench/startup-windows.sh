@@ -9,24 +9,22 @@
 # Usage: bench/startup-windows.sh [PAIRS]   (default 41)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/lib.sh
 runs=${1:-41}
 build=build/bench-windows
 
 if [ -z "${BENCH_INNER:-}" ]; then
   scripts/install-deps.sh test
   scripts/install-deps.sh bench
-  cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-    -DCMAKE_BUILD_TYPE=Release -DRECHNER_BENCH=ON >/dev/null
+  cmake --preset windows -B "$build" -DRECHNER_TESTS=OFF -DRECHNER_WERROR=OFF -DRECHNER_BENCH=ON >/dev/null
   cmake --build "$build" --target rechner bare_window >/dev/null
   gcc -O2 bench/mapwait.c -o "$build/mapwait" -lX11
   BENCH_INNER=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$runs"
 fi
 
-export WINEPREFIX="$PWD/$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-[ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
+wine_prefix "$PWD/$build/wineprefix"
 wineserver -w
 wineserver -p   # one server for all runs, as a running Windows has
-median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 rechner=$(mktemp); bare=$(mktemp)
 trap 'rm -f "$rechner" "$bare"; wineserver -k' EXIT
 "$build/mapwait" wine "$build/rechner.exe" >/dev/null 2>&1

@@ -10,18 +10,17 @@
 # Usage: bench/startup.sh [RUNS]   (default 15)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/lib.sh
 runs=${1:-15}
 build=build/bench
 
 if [ -z "${BENCH_INNER:-}" ]; then
   scripts/install-deps.sh bench
-  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DRECHNER_BENCH=ON >/dev/null
+  cmake --preset release -B "$build" -DRECHNER_BENCH=ON >/dev/null
   cmake --build "$build" >/dev/null
   # A fresh virtual display with no window manager, the same for all.
   BENCH_INNER=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$runs"
 fi
-
-median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
 rechner=$(mktemp); bare=$(mktemp)
 trap 'rm -f "$rechner" "$bare"' EXIT

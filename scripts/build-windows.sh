@@ -15,7 +15,6 @@ case "${1:-}" in
 esac
 
 build=build/windows
-cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-  -DCMAKE_BUILD_TYPE=Release -DRECHNER_WERROR=ON -DRECHNER_TESTS=$tests >/dev/null
-cmake --build "$build"
+cmake --preset windows -DRECHNER_TESTS=$tests >/dev/null
+cmake --build --preset windows
 echo "build-windows: $build/rechner.exe"

@@ -10,6 +10,7 @@
 # none of its files; otherwise apt only simulates installing both.
 # Usage: scripts/check-release.sh [RELEASE [NEXT]]
 set -euo pipefail
+. "$(dirname "$0")/lib.sh"
 release=$(realpath -m "${1:-$(dirname "$0")/../build/releases/this}")
 next=$(realpath -m "${2:-$(dirname "$0")/../build/releases/next}")
 cd "$(dirname "$0")/.."
@@ -68,16 +69,14 @@ runtime=$(mktemp -d)
 XDG_RUNTIME_DIR="$runtime" weston --backend=headless-backend.so --socket=rechner-check --idle-time=0 >"$runtime/weston.log" 2>&1 &
 weston=$!
 trap 'kill $weston 2>/dev/null || true; rm -rf "$runtime" "$root"' EXIT
-for _ in $(seq 600); do [ -S "$runtime/rechner-check" ] && break; sleep 0.1; done
+wait_for 60 "weston's socket" test -S "$runtime/rechner-check" || fail "weston did not start: $(cat "$runtime/weston.log")"
 XDG_RUNTIME_DIR="$runtime" WAYLAND_DISPLAY=rechner-check QT_QPA_PLATFORM=wayland WAYLAND_DEBUG=client \
   "$binary" >"$runtime/rechner.log" 2>&1 &
 rechner=$!
-# The window is there once the program has answered weston's first configure.
-for _ in $(seq 600); do
-  grep -q 'ack_configure' "$runtime/rechner.log" && break
-  kill -0 $rechner 2>/dev/null || break
-  sleep 0.1
-done
+# The window is there once the program has answered weston's first
+# configure (or it has ended, which the status below tells).
+configured() { grep -q 'ack_configure' "$runtime/rechner.log" || ! kill -0 $rechner 2>/dev/null; }
+wait_for 60 "rechner's window on Wayland" configured || true
 set +e
 kill $rechner && wait $rechner
 status=$?

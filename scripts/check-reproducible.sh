@@ -110,9 +110,9 @@ verify "$first/rechner-$version-setup.exe"
 (cd "$work" && cmake -E tar xf "$first/rechner-$version-windows-x64.zip")
 cmp -s "$work/rechner-$version-windows-x64/rechner.exe" "$first/rechner.exe" || fail "the zip holds another rechner.exe than the signed one"
 if command -v wine >/dev/null 2>&1; then
-  export WINEPREFIX="$work/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-  xvfb-run -a sh -c 'wineboot -i && wine "$1" /S && wineserver -w' sh "$first/rechner-$version-setup.exe" >/dev/null 2>&1 \
-    || fail "the signed installer did not install under Wine"
+  export WINEPREFIX="$work/wine"
+  xvfb-run -a bash -c '. scripts/lib.sh && wine_prefix "$1" && wine "$2" /S && wineserver -w' sh "$WINEPREFIX" \
+    "$first/rechner-$version-setup.exe" >/dev/null 2>&1 || fail "the signed installer did not install under Wine"
   verify "$WINEPREFIX/drive_c/Program Files/Rechner/uninstall.exe"
   verify "$WINEPREFIX/drive_c/Program Files/Rechner/rechner.exe"
   wineserver -k 2>/dev/null || true

@@ -14,28 +14,17 @@
 # often the box is opened, and in which languages Orca listens.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/lib.sh
 
 if [ "${1:-}" = --session ]; then
   # Inside the D-Bus session: the accessibility bus, a window manager,
   # speech-dispatcher, Orca and the program, each ended by its own id.
   binary=$2 tries=$3 work=$4 keys=$5
-  pids=()
-  stop() {   # each process it started, newest first: asked to end, then made to
-    local i pid
-    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
-      pid=${pids[i]}
-      kill "$pid" 2>/dev/null || continue
-      for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-      kill -KILL "$pid" 2>/dev/null || true
-      wait "$pid" 2>/dev/null || true
-    done
-    pids=()
-  }
-  trap stop EXIT
+  trap end_started EXIT
   /usr/libexec/at-spi-bus-launcher --launch-immediately >"$work/at-spi.log" 2>&1 &
-  pids+=($!)
+  started+=($!)
   openbox >"$work/openbox.log" 2>&1 &
-  pids+=($!)
+  started+=($!)
   # Without a window manager the window never gets the focus. It runs once
   # the window its root property names is there and is its own.
   wm_runs() {
@@ -43,20 +32,21 @@ if [ "${1:-}" = --session ]; then
     wm=$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | sed -n 's/^.*window id # //p')
     [ -n "$wm" ] && xprop -id "$wm" _NET_WM_NAME 2>/dev/null | grep -q Openbox
   }
-  for _ in $(seq 600); do wm_runs && break; sleep 0.1; done
-  wm_runs || { echo "speech-keys: step \"openbox starts\": $(cat "$work/openbox.log")" >&2; exit 1; }
+  wait_for 60 "openbox to manage the display" wm_runs \
+    || { echo "speech-keys: step \"openbox starts\": $(cat "$work/openbox.log")" >&2; exit 1; }
   # Its log (level 5) holds every text it is given, as soon as it is given.
   mkdir -p "$work/speechd"
   speech-dispatcher --run-single --timeout 0 -l 5 -L "$work/speechd" >"$work/speechd.log" 2>&1 &
-  pids+=($!)
-  for _ in $(seq 300); do [ -S "$XDG_RUNTIME_DIR/speech-dispatcher/speechd.sock" ] && break; sleep 0.1; done
+  started+=($!)
+  wait_for 30 "speech-dispatcher's socket" test -S "$XDG_RUNTIME_DIR/speech-dispatcher/speechd.sock" \
+    || { echo "speech-keys: step \"speech-dispatcher starts\": $(cat "$work/speechd.log")" >&2; exit 1; }
   orca --disable braille --disable braille-monitor --debug-file "$work/orca.log" >"$work/orca.out" 2>&1 &
-  pids+=($!)
+  started+=($!)
   # The keys, each pressed once the bus says the focus is where it belongs,
   # the next once Orca has said what the last one did.
   /usr/bin/python3 scripts/speech-keys.py "$binary" "$work/rechner.log" "$work/speechd/speech-dispatcher.log" "$tries" "$keys" &
-  pids+=($!)
-  wait "${pids[-1]}"
+  started+=($!)
+  wait "${started[-1]}"
   exit 0
 fi
 
@@ -64,21 +54,12 @@ binary=$(realpath "${1:-build/release/rechner}")
 [ -x "$binary" ] || { echo "check-speech: no program at $binary" >&2; exit 1; }
 tries=${RECHNER_SPEECH_TRIES:-8}
 top=$(mktemp -d)
-xvfb=
-cleanup() {
-  [ -z "$xvfb" ] || { kill "$xvfb" 2>/dev/null || true; wait "$xvfb" 2>/dev/null || true; }
-  rm -rf "$top"
-}
-trap cleanup EXIT
+trap 'end_started; rm -rf "$top"' EXIT
 
 unset WAYLAND_DISPLAY QT_QPA_PLATFORM
-# -noreset: Xvfb would reset when the last client of one pass goes, and
-# refuse the next pass's first clients while it does.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$top/display" 2>"$top/xvfb.log" &
-xvfb=$!
-for _ in $(seq 600); do [ -s "$top/display" ] && break; sleep 0.1; done
-DISPLAY=:$(head -n 1 "$top/display")
-export DISPLAY
+# One display for both passes (Xvfb without a reset between them, or it
+# would refuse the next pass's first clients while it resets).
+start_display "$top/xvfb.log"
 
 # Qt 6.8 and later announce without a notification object, so no role word.
 qt=$(dpkg-query -W -f='${Version}\n' 'libqt6core6*' 2>/dev/null | head -n 1)

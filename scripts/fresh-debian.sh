@@ -13,6 +13,7 @@
 # Usage: scripts/fresh-debian.sh [bookworm|trixie|testing]
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/lib.sh
 
 if [ "$(id -u)" -ne 0 ]; then
   echo "fresh-debian: braucht root (debootstrap, mount, chroot); bitte als root ausführen." >&2
@@ -32,7 +33,7 @@ start=$(date +%s)
 
 need=()
 for p in debootstrap debian-archive-keyring tar xz-utils; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || need+=("$p")
+  installed "$p" || need+=("$p")
 done
 if [ ${#need[@]} -gt 0 ]; then
   apt-get update -qq

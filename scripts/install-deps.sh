@@ -3,6 +3,7 @@
 # benchmarking needs, only those that are missing.
 # Usage: scripts/install-deps.sh run|test|release|reproducible|bench|windows
 set -euo pipefail
+. "$(dirname "$0")/lib.sh"
 
 # Build and run: compiler and Qt, the fonts, Qt's German texts and its
 # Wayland platform plugin.
@@ -44,9 +45,7 @@ esac
 
 missing=()
 for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-    missing+=("$p")
-  fi
+  installed "$p" || missing+=("$p")
 done
 
 # Whether the release offers a package, as apt's lists say. A fresh machine
@@ -57,7 +56,7 @@ done
 offered() { apt-cache policy "$1" 2>/dev/null | grep '^ *Candidate: [^(]' >/dev/null; }
 lists_known() { apt-cache policy 2>/dev/null | grep ' Packages$' >/dev/null; }
 for p in "${optional[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' && continue
+  installed "$p" && continue
   if offered "$p" || ! lists_known; then
     missing+=("$p")
   fi

@@ -68,3 +68,76 @@ openpgp_check() {
 openpgp_sign() {
   gpg --batch --yes --armor --local-user "$1" --detach-sign -o "$2.asc" "$2"
 }
+
+# installed PACKAGE: whether dpkg has the Debian package installed. (The
+# answer is read whole: grep -q ending a pipe early would fail it under
+# pipefail.)
+installed() {
+  [ "$(dpkg-query -W -f='${Status}' "$1" 2>/dev/null)" = "install ok installed" ]
+}
+
+# wait_for SECONDS WHAT COMMAND...: runs COMMAND every tenth of a second
+# until it succeeds; after SECONDS fails, saying that WHAT did not happen.
+wait_for() {
+  local seconds=$1 what=$2 i
+  shift 2
+  for ((i = 0; i < seconds * 10; i++)); do
+    "$@" && return 0
+    sleep 0.1
+  done
+  echo "$(basename "$0"): waited $seconds s for $what" >&2
+  return 1
+}
+
+# Processes started in the background with started+=($!), ended newest
+# first by end_started (from the script's EXIT trap): each is asked to end,
+# and made to after ten seconds.
+started=()
+end_started() {
+  local i pid
+  for ((i = ${#started[@]} - 1; i >= 0; i--)); do
+    pid=${started[i]}
+    kill "$pid" 2>/dev/null || continue
+    for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+    kill -KILL "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
+  started=()
+}
+
+# start_display LOG: a virtual X display of its own (Xvfb, 1024 x 768,
+# without -noreset it would forget its root window's properties whenever
+# its last client goes), DISPLAY set to it once it takes clients; fails
+# with Xvfb's log, in LOG, when it does not come up.
+start_display() {
+  local log=$1 number i
+  number=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$number" 2>"$log" &
+  started+=($!)
+  for ((i = 0; i < 600; i++)); do
+    [ -s "$number" ] && break
+    kill -0 "${started[-1]}" 2>/dev/null || break
+    sleep 0.1
+  done
+  if [ ! -s "$number" ]; then
+    echo "$(basename "$0"): the virtual display (Xvfb) did not come up; its log:" >&2
+    sed 's/^/  /' "$log" >&2
+    rm -f "$number"
+    return 1
+  fi
+  export DISPLAY=":$(head -n 1 "$number")"
+  rm -f "$number"
+}
+
+# wine_prefix FOLDER: Wine's environment for a prefix of its own in FOLDER,
+# without its own log and its prompts to download Mono and Gecko; the
+# prefix is made when it is new.
+wine_prefix() {
+  export WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
+}
+
+# median: the median of the numbers on standard input, one a line.
+median() {
+  sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}

@@ -67,15 +67,14 @@ tar -C "$work" -xJf "$made/rechner-$version.tar.xz"
 src="$work/rechner-$version"
 
 echo "release: the Debian package"
-quietly "configuring the Linux build" cmake -S "$src" -B "$work/linux" -G Ninja -DCMAKE_BUILD_TYPE=Release
+quietly "configuring the Linux build" cmake -S "$src" --preset release -B "$work/linux"
 quietly "the Linux build" cmake --build "$work/linux"
 (cd "$work/linux" && quietly "the Debian package" cpack -G DEB)
 cp "$work/linux/rechner_${version}_amd64.deb" "$made/"
 
 echo "release: rechner.exe, the portable zip and the installer${authenticode:+, signed}"
-quietly "configuring the Windows build" cmake -S "$src" -B "$work/windows" -G Ninja \
-  -DCMAKE_TOOLCHAIN_FILE="$src/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release \
-  -DRECHNER_SIGN_COMMAND="${authenticode:+$src/scripts/authenticode.sh}"
+quietly "configuring the Windows build" cmake -S "$src" --preset windows -B "$work/windows" \
+  -DRECHNER_TESTS=OFF -DRECHNER_WERROR=OFF -DRECHNER_SIGN_COMMAND="${authenticode:+$src/scripts/authenticode.sh}"
 quietly "the Windows build" cmake --build "$work/windows"
 cp "$work/windows/rechner.exe" "$work/windows/rechner-$version-windows-x64.zip" \
   "$work/windows/rechner-$version-setup.exe" "$made/"

@@ -100,40 +100,29 @@ if ! command -v wine >/dev/null; then
   exit 0
 fi
 
-export WINEPREFIX="$PWD/$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 work=$(mktemp -d)
-xvfb= openbox=
 cleanup() {
-  wineserver -k 2>/dev/null || true
+  WINEPREFIX="$PWD/$build/wineprefix" wineserver -k 2>/dev/null || true
   WINEPREFIX="$work/installed" wineserver -k 2>/dev/null || true
-  for pid in $openbox $xvfb; do kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null || true; done
+  end_started
   rm -rf "$work"
 }
 trap cleanup EXIT
 
-# Xvfb picks a free display and writes its number once it accepts clients.
-# -noreset: without it Xvfb resets whenever its last client goes (setxkbmap,
-# before openbox connects), forgetting what was set on its root window.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" 2>/dev/null &
-xvfb=$!
-for _ in $(seq 600); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$work/display")"
+start_display "$work/xvfb.log"
 setxkbmap de   # read by Wine's server when it starts: umlauts typed arrive
 openbox >/dev/null 2>&1 &
-openbox=$!
+started+=($!)
 
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  echo "test-windows: making the Wine prefix $WINEPREFIX"
-  wineboot -i >/dev/null 2>&1
-fi
+[ -f "$build/wineprefix/system.reg" ] || echo "test-windows: making the Wine prefix $build/wineprefix"
+wine_prefix "$PWD/$build/wineprefix"
 # As on a German Windows: Wine's own texts in German.
 LC_ALL=de_DE.UTF-8 ctest --test-dir "$build" --output-on-failure
 
 
 # The installers, as an administrator runs them, in a Windows of its own.
 (
-  export WINEPREFIX="$work/installed"
-  wineboot -i >/dev/null 2>&1
+  wine_prefix "$work/installed"
   drive="$WINEPREFIX/drive_c"
   key="HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$product_code"
   link="$drive/ProgramData/Microsoft/Windows/Start Menu/Programs/Rechner.lnk"
