@@ -1,16 +1,30 @@
 #!/usr/bin/env bash
 # Installs what is missing, then: builds with sanitizers and runs every unit
 # and window test, once in the C locale and once in German; runs the static
-# analysers, fuzzes each fuzz target for 20 s; builds the release twice and
-# compares the bytes, and builds the release after it (a version further);
-# checks the release's Debian package (its program's command line, its start
-# on X11 and Wayland, its files, lintian, and with CI set the update to the
-# next release's package and the purge); listens to the program with the
-# screen reader Orca; then builds the Windows program and runs its tests
-# under Wine (where the Debian release has Wine), and installs, updates and
-# uninstalls the two releases' installers there.
+# analysers, fuzzes each fuzz target for 20 s; builds the release twice
+# (signed with throwaway keys, then from its signatures alone) and compares
+# the bytes, and builds the release after it (a version further); checks the
+# release's Debian package (its program's command line, its start on X11 and
+# Wayland, its files, lintian, and with CI set the update to the next
+# release's package and the purge); listens to the program with the screen
+# reader Orca; then builds the Windows program and runs its tests under Wine
+# (where the Debian release has Wine), and installs, updates and uninstalls
+# the two releases' installers there.
+#
+# ./test.sh --fresh-system, as scripts/fresh-debian.sh runs it in a fresh
+# root of each Debian release, runs only what can come out otherwise on
+# another release: the install, the build and the tests, one release and
+# its package, the screen reader, and Wine. The static analysis, the
+# fuzzing and the reproducibility check depend on this project's code, not
+# on the release, and run once, in ./test.sh itself.
 set -euo pipefail
 cd "$(dirname "$0")"
+. scripts/lib.sh
+case "${1:-}" in
+  "") fresh=false ;;
+  --fresh-system) fresh=true ;;
+  *) echo "usage: $0 [--fresh-system]" >&2; exit 2 ;;
+esac
 
 scripts/install-deps.sh test
 
@@ -22,9 +36,14 @@ cmake --build --preset dev
 LC_ALL=C.UTF-8 ctest --preset dev
 LC_ALL=de_DE.UTF-8 ctest --preset dev
 
-scripts/analyse.sh build/dev
-scripts/fuzz.sh 20
-scripts/check-reproducible.sh build/releases/this
+if [ "$fresh" = false ]; then
+  scripts/analyse.sh build/dev
+  scripts/fuzz.sh 20
+  scripts/check-reproducible.sh build/releases/this
+else
+  # One unsigned release, with winget's manifests for the Windows checks.
+  RECHNER_RELEASE_URL=https://example.invalid/rechner/$(rechner_version) scripts/release.sh build/releases/this
+fi
 scripts/next-release.sh build/releases/this build/releases/next
 scripts/check-release.sh build/releases/this build/releases/next
 cmake --preset release >/dev/null

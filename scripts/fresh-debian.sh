@@ -3,7 +3,8 @@
 # the release given (bookworm, the default, for Debian 12, trixie for
 # Debian 13, or testing for the next Debian) with debootstrap
 # --variant=minbase, unpacks this tree's source tarball (scripts/dist.sh)
-# into it, runs ./test.sh there with a clean environment, then ./run.sh
+# into it, runs ./test.sh --fresh-system there (the checks whose outcome
+# can differ between releases) with a clean environment, then ./run.sh
 # without a display, which must fail with its German message. Needs root
 # (debootstrap, mount, chroot).
 #
@@ -101,13 +102,15 @@ for fs in proc sys dev; do
   mounted+=("$root/$fs")
 done
 
+# A clean environment; CI (when set) goes in, so that the package is really
+# installed, updated and purged there as on CI's own machine.
 inside() {
   chroot "$root" /usr/bin/env -i HOME=/root PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-    /bin/bash -c "cd /src/$src && $1"
+    ${CI:+CI="$CI"} /bin/bash -c "cd /src/$src && $1"
 }
 
-echo "fresh-debian: ./test.sh in a fresh Debian $version minbase root, from the source tarball"
-inside ./test.sh
+echo "fresh-debian: ./test.sh --fresh-system in a fresh Debian $version minbase root, from the source tarball"
+inside "./test.sh --fresh-system"
 
 echo "fresh-debian: ./run.sh without a display"
 set +e
