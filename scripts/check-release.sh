@@ -14,6 +14,7 @@ set -euo pipefail
 release=$(realpath -m "${1:-$(dirname "$0")/../build/releases/this}")
 next=$(realpath -m "${2:-$(dirname "$0")/../build/releases/next}")
 cd "$(dirname "$0")/.."
+scripts/install-deps.sh test
 
 fail() { echo "check-release: $*" >&2; exit 1; }
 

@@ -18,9 +18,9 @@
 set -euo pipefail
 keep=${1:+$(realpath -m "$1")}
 cd "$(dirname "$0")/.."
+. scripts/lib.sh
 
-scripts/install-deps.sh release
-command -v faketime >/dev/null 2>&1 || scripts/install-deps.sh reproducible
+scripts/install-deps.sh reproducible
 SOURCE_DATE_EPOCH=$(scripts/source-date-epoch.sh)
 export SOURCE_DATE_EPOCH
 work=$(mktemp -d /var/tmp/rechner-reproducible.XXXXXX)
@@ -86,7 +86,7 @@ certificate() {   # certificate NAME USAGE [faketime options]: $keys/NAME.p12, f
 certificate signing codeSigning
 certificate web serverAuth
 certificate expired codeSigning faketime -f -40d
-url=https://example.invalid/rechner/$(sed -n 's/^project(rechner VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+url=https://example.invalid/rechner/$(rechner_version)
 
 echo "check-reproducible: first build, signed (TZ=UTC, umask 022, C.UTF-8, $(id -un))"
 (umask 022 && cd "$work/first/$src" && TZ=UTC LC_ALL=C.UTF-8 GNUPGHOME="$keys/gnupg-good" RECHNER_GPG_KEY="$gpg_key" \

@@ -50,6 +50,7 @@ if [ "${1:-}" = --session ]; then
   exit 0
 fi
 
+scripts/install-deps.sh test
 binary=$(realpath "${1:-build/release/rechner}")
 [ -x "$binary" ] || { echo "check-speech: no program at $binary" >&2; exit 1; }
 tries=${RECHNER_SPEECH_TRIES:-8}

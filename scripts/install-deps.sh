@@ -34,8 +34,11 @@ case "${1:-run}" in
     packages+=(dpkg-dev file xz-utils "${windows[@]}" gnupg osslsigncode openssl)
     [ -z "${RECHNER_AUTHENTICODE_PKCS11_MODULE:-}" ] || packages+=(libengine-pkcs11-openssl) ;;
   reproducible)
-    # the second build of scripts/check-reproducible.sh runs with another clock
-    packages+=(faketime dpkg-dev file xz-utils "${windows[@]}") ;;
+    # scripts/check-reproducible.sh: what a release needs, another clock for
+    # the second build, a token for the PKCS#11 signature, and a display
+    # for installing under Wine (where the release has Wine)
+    packages+=(faketime dpkg-dev file xz-utils "${windows[@]}" gnupg osslsigncode openssl
+               softhsm2 opensc libengine-pkcs11-openssl xvfb xauth) ;;
   bench)
     packages+=(xvfb xauth libx11-dev gcc) ;;
   *)

@@ -43,32 +43,6 @@ require_committed() {
   return 1
 }
 
-# openpgp_check KEY: the secret key KEY (an id) is there, neither expired nor
-# revoked, and signs: a trial signature, asking for its passphrase only
-# where someone can answer.
-openpgp_check() {
-  local listing validity pinentry=()
-  listing=$(gpg --batch --with-colons --list-secret-keys -- "$1" 2>/dev/null) \
-    || { echo "release: RECHNER_GPG_KEY=$1: no such secret key in ${GNUPGHOME:-~/.gnupg}" >&2; return 1; }
-  validity=$(awk -F: '$1 == "sec" { print $2; exit }' <<<"$listing")
-  case $validity in
-    e) echo "release: RECHNER_GPG_KEY=$1: the key has expired" >&2; return 1 ;;
-    r) echo "release: RECHNER_GPG_KEY=$1: the key is revoked" >&2; return 1 ;;
-  esac
-  [ -t 0 ] || pinentry=(--pinentry-mode error)
-  # (Into a file of its own: gpg removes its output file when it fails.)
-  local probe
-  probe=$(mktemp)
-  echo probe | gpg --batch --yes "${pinentry[@]}" --local-user "$1" --detach-sign -o "$probe" 2>/dev/null \
-    || { rm -f "$probe"; echo "release: RECHNER_GPG_KEY=$1: the key cannot sign (locked: its passphrase is not at hand?)" >&2; return 1; }
-  rm -f "$probe"
-}
-
-# openpgp_sign KEY FILE: FILE.asc, an armoured detached signature by KEY.
-openpgp_sign() {
-  gpg --batch --yes --armor --local-user "$1" --detach-sign -o "$2.asc" "$2"
-}
-
 # installed PACKAGE: whether dpkg has the Debian package installed. (The
 # answer is read whole: grep -q ending a pipe early would fail it under
 # pipefail.)

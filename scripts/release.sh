@@ -56,7 +56,22 @@ elif [ -n "${RECHNER_AUTHENTICODE_P12:-}${RECHNER_AUTHENTICODE_PKCS11_MODULE:-}"
   authenticode=yes
 fi
 [ -z "$authenticode" ] || scripts/authenticode.sh check
-if [ -n "$gpg_key" ]; then openpgp_check "$gpg_key"; fi
+
+# The OpenPGP key is there, neither expired nor revoked, and signs: a trial
+# signature, asking for its passphrase only where someone can answer (into
+# a file of its own: gpg removes its output file when it fails).
+if [ -n "$gpg_key" ]; then
+  listing=$(gpg --batch --with-colons --list-secret-keys -- "$gpg_key" 2>/dev/null) \
+    || fail "RECHNER_GPG_KEY=$gpg_key: no such secret key in ${GNUPGHOME:-~/.gnupg}"
+  case $(awk -F: '$1 == "sec" { print $2; exit }' <<<"$listing") in
+    e) fail "RECHNER_GPG_KEY=$gpg_key: the key has expired" ;;
+    r) fail "RECHNER_GPG_KEY=$gpg_key: the key is revoked" ;;
+  esac
+  pinentry=()
+  [ -t 0 ] || pinentry=(--pinentry-mode error)
+  echo probe | gpg --batch --yes "${pinentry[@]}" --local-user "$gpg_key" --detach-sign -o "$work/probe" 2>/dev/null \
+    || fail "RECHNER_GPG_KEY=$gpg_key: the key cannot sign (locked: its passphrase is not at hand?)"
+fi
 
 quietly() {   # quietly STEP COMMAND...: its output only when it fails
   "${@:2}" >"$work/log" 2>&1 || { tail -n 25 "$work/log" | grep -v '^\[' >&2; fail "$1 failed"; }
@@ -92,7 +107,10 @@ downloads=("rechner-$version.tar.xz" "rechner_${version}_amd64.deb" rechner.exe
 signed=("SHA256SUMS" "rechner-$version.tar.xz")
 if [ -n "$gpg_key" ]; then
   mkdir -p "$made/signatures"
-  for f in "${signed[@]}"; do openpgp_sign "$gpg_key" "$made/$f"; cp "$made/$f.asc" "$made/signatures/"; done
+  for f in "${signed[@]}"; do
+    gpg --batch --yes --armor --local-user "$gpg_key" --detach-sign -o "$made/$f.asc" "$made/$f"
+    cp "$made/$f.asc" "$made/signatures/"
+  done
   gpg --batch --armor --export "$gpg_key" >"$made/signatures/openpgp-key.asc"
 elif [ -n "$signatures" ] && ls "$signatures"/*.asc >/dev/null 2>&1; then
   [ -s "$signatures/openpgp-key.asc" ] || fail "$signatures has OpenPGP signatures but not the key they were made with (openpgp-key.asc)"
