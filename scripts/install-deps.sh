@@ -17,10 +17,11 @@ case "${1:-run}" in
   run) ;;
   windows) packages=("${windows[@]}") ;;
   test)
-    # tests, fuzzing, static analysis, packaging checks, start-up on X11 and
+    # tests, fuzzing, static analysis, packaging checks (autopkgtest runs the
+    # package's own tests on it installed), start-up on X11 and
     # Wayland, and the screen reader Orca with its speech, bus and window manager
-    packages+=(libgtest-dev locales clang libclang-rt-dev clang-tidy cppcheck
-               binutils file desktop-file-utils appstream dpkg-dev lintian groff-base
+    packages+=(libgtest-dev debhelper locales clang libclang-rt-dev clang-tidy cppcheck
+               binutils file desktop-file-utils appstream dpkg-dev lintian autopkgtest groff-base
                xvfb xauth x11-utils weston
                orca speech-dispatcher speech-dispatcher-espeak-ng espeak-ng at-spi2-core
                dbus openbox xdotool python3 python3-gi gir1.2-atspi-2.0
@@ -29,15 +30,18 @@ case "${1:-run}" in
     # Wine runs the Windows program's tests; not every Debian release has it
     optional=(wine wine64) ;;
   release)
-    # the Debian package (dpkg-shlibdeps, file), the source tarball (xz), the
+    # the Debian package (build-essential, which dpkg-buildpackage requires,
+    # and what debian/control's Build-Depends names besides the above) and
+    # its apt repository (dpkg-scanpackages), the source tarball (xz), the
     # Windows downloads, and what signs them (OpenPGP, Authenticode)
-    packages+=(dpkg-dev file xz-utils "${windows[@]}" gnupg osslsigncode openssl)
+    packages+=(build-essential dpkg-dev debhelper libgtest-dev file xz-utils "${windows[@]}" gnupg osslsigncode openssl)
     [ -z "${RECHNER_AUTHENTICODE_PKCS11_MODULE:-}" ] || packages+=(libengine-pkcs11-openssl) ;;
   reproducible)
     # scripts/check-reproducible.sh: what a release needs, another clock for
-    # the second build, a token for the PKCS#11 signature, and a display
-    # for installing under Wine (where the release has Wine)
-    packages+=(faketime dpkg-dev file xz-utils "${windows[@]}" gnupg osslsigncode openssl
+    # the second build, a token for the PKCS#11 signature, a display for
+    # installing under Wine (where the release has Wine), and Debian's
+    # reprotest for the source package
+    packages+=(faketime reprotest dpkg-dev file xz-utils "${windows[@]}" gnupg osslsigncode openssl
                softhsm2 opensc libengine-pkcs11-openssl xvfb xauth) ;;
   bench)
     packages+=(xvfb xauth libx11-dev gcc) ;;

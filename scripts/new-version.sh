@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Makes VERSION the project's version: writes it into CMakeLists.txt's
 # project(), from which everything that shows the version is made, and puts
-# a new entry dated today at the top of data/changelog and of the AppStream
-# release list, each with a line for the maintainer to fill in. Refuses,
+# a new entry dated today at the top of NEWS, of the AppStream release list
+# and of debian/changelog (the package VERSION-1), each with a line for the
+# maintainer to fill in. Refuses,
 # changing nothing, a version that is not MAJOR.MINOR.PATCH or not newer than
 # the current one, and (in a git clone) a tree with changes not committed.
-# Then: fill in the two entries, commit, tag vVERSION, scripts/release.sh.
+# Then: fill in the entries, commit, tag vVERSION, scripts/release.sh.
 # Usage: scripts/new-version.sh VERSION
 set -euo pipefail
 . "$(dirname "$0")/lib.sh"
@@ -30,17 +31,25 @@ metainfo=data/org.rechner.Rechner.metainfo.xml.in
 grep -q '^  <releases>$' "$metainfo" || fail "$metainfo has no line '  <releases>'"
 
 # Each file is written beside itself first and moved into place only when
-# all three are written.
+# all four are written.
 sed "s/^project(rechner VERSION $old /project(rechner VERSION $new /" CMakeLists.txt >CMakeLists.txt.new
 {
-  echo "rechner ($new) unstable; urgency=medium"
+  echo "rechner ($new-1) unstable; urgency=medium"
   echo
-  echo "  * (What changed in this release: write it here.)"
+  echo "  * New upstream release $new. (What changed: write it here.)"
   echo
   echo " -- $contact  $(LC_ALL=C date -u -R -d "@$now")"
   echo
-  cat data/changelog
-} >data/changelog.new
+  cat debian/changelog
+} >debian/changelog.new
+# NEWS: the new version's heading; it names what was gathered "Since OLD",
+# or opens a section of its own after the first paragraph.
+since=$(grep -cx "Since $old" NEWS || true)
+awk -v old="Since $old" -v since="$since" -v heading="$new ($(date -u +%F -d "@$now"))" '
+  since && $0 == old { print heading; since = 0; done = 1; next }
+  { print }
+  !since && !done && /^$/ { print heading; print "- (What changed, for those who use Rechner: write it here.)"; print ""; done = 1 }' \
+  NEWS >NEWS.new
 awk -v version="$new" -v date="$(date -u +%F -d "@$now")" '
   { print }
   /^  <releases>$/ {
@@ -51,8 +60,9 @@ awk -v version="$new" -v date="$(date -u +%F -d "@$now")" '
     print "    </release>"
   }' "$metainfo" >"$metainfo.new"
 mv CMakeLists.txt.new CMakeLists.txt
-mv data/changelog.new data/changelog
+mv debian/changelog.new debian/changelog
+mv NEWS.new NEWS
 mv "$metainfo.new" "$metainfo"
 [ "$(rechner_version)" = "$new" ] || fail "CMakeLists.txt could not be changed to $new"
-echo "new-version: $old -> $new in CMakeLists.txt, data/changelog and $metainfo;"
-echo "new-version: describe the changes in the two new entries, commit, tag v$new, then scripts/release.sh"
+echo "new-version: $old -> $new in CMakeLists.txt, NEWS, $metainfo and debian/changelog;"
+echo "new-version: describe the changes in the three new entries, commit, tag v$new, then scripts/release.sh"

@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
 # Builds a release into OUT (default build/dist) from the source tarball, as
-# anyone can build it again: the tarball (scripts/dist.sh), then, from the
-# tarball unpacked, the Debian package, rechner.exe, the portable zip and the
-# installer, and SHA256SUMS over all five. In a git clone the release is the
-# last commit: a tree with changes not committed is refused, naming them.
+# anyone can build it again: the tarball and Debian's orig tarball
+# (scripts/dist.sh); Debian's source package (.dsc, the orig and the debian
+# tarball) and the package built from it with dpkg-buildpackage (with the
+# .changes and .buildinfo a sponsor uploads), and an apt repository of it in
+# OUT/apt/; from the tarball unpacked, rechner.exe, the portable zip and the
+# installer; SHA256SUMS over the downloads. In a git clone the release is
+# the last commit: a tree with changes not committed is refused, naming
+# them.
 # Every tool writes the time of the source (scripts/source-date-epoch.sh)
 # instead of its clock, so the same source gives the same bytes; that time
 # is written to OUT/SOURCE_DATE_EPOCH, and the commit the source is from to
@@ -11,7 +15,9 @@
 #
 # Signing, each part optional on its own:
 # - RECHNER_GPG_KEY (a key id; GNUPGHOME is honoured): detached armoured
-#   OpenPGP signatures SHA256SUMS.asc and rechner-VERSION.tar.xz.asc;
+#   OpenPGP signatures SHA256SUMS.asc and rechner-VERSION.tar.xz.asc, and
+#   the apt repository's InRelease (without the key it is not signed, and
+#   says so);
 # - RECHNER_AUTHENTICODE_P12 and RECHNER_AUTHENTICODE_PASSWORD, or a PKCS#11
 #   token (scripts/authenticode.sh says how), with RECHNER_TIMESTAMP_URL for
 #   a time stamp: Authenticode signatures on rechner.exe (the download and
@@ -81,11 +87,19 @@ scripts/dist.sh "$made" >/dev/null
 tar -C "$work" -xJf "$made/rechner-$version.tar.xz"
 src="$work/rechner-$version"
 
-echo "release: the Debian package"
-quietly "configuring the Linux build" cmake -S "$src" --preset release -B "$work/linux"
-quietly "the Linux build" cmake --build "$work/linux"
-(cd "$work/linux" && quietly "the Debian package" cpack -G DEB)
-cp "$work/linux/rechner_${version}_amd64.deb" "$made/"
+# Debian's source package, the orig tarball with debian/ beside it, and the
+# package built from it as Debian's builders build it, tests included
+# (DEB_BUILD_OPTIONS=nocheck leaves them out).
+echo "release: the Debian source package, and the package built from it"
+mkdir -p "$work/debian"
+cp "$made/rechner_$version.orig.tar.xz" "$work/debian/"
+tar -C "$work/debian" -xJf "$made/rechner_$version.orig.tar.xz"
+cp -r "$src/debian" "$work/debian/rechner-$version/"
+(cd "$work/debian/rechner-$version" && DEB_BUILD_OPTIONS="noautodbgsym ${DEB_BUILD_OPTIONS:-}" \
+   quietly "the Debian package" dpkg-buildpackage -us -uc)
+package=rechner_$version-1
+cp "$work/debian/$package.dsc" "$work/debian/$package.debian.tar.xz" "$work/debian/${package}_amd64.deb" \
+  "$work/debian/${package}_amd64.changes" "$work/debian/${package}_amd64.buildinfo" "$made/"
 
 echo "release: rechner.exe, the portable zip and the installer${authenticode:+, signed}"
 quietly "configuring the Windows build" cmake -S "$src" --preset windows -B "$work/windows" \
@@ -98,8 +112,8 @@ echo "$SOURCE_DATE_EPOCH" >"$made/SOURCE_DATE_EPOCH"
 commit=$(cat "$src/.source-commit")
 [[ $commit != *'$Format'* ]] || commit="unknown (not made from a git clone)"
 echo "$commit" >"$made/SOURCE_COMMIT"
-downloads=("rechner-$version.tar.xz" "rechner_${version}_amd64.deb" rechner.exe
-           "rechner-$version-windows-x64.zip" "rechner-$version-setup.exe")
+downloads=("rechner-$version.tar.xz" "${package}_amd64.deb" "rechner_$version.orig.tar.xz" "$package.debian.tar.xz"
+           "$package.dsc" rechner.exe "rechner-$version-windows-x64.zip" "rechner-$version-setup.exe")
 (cd "$made" && sha256sum "${downloads[@]}" >SHA256SUMS)
 
 # The checksums and the source tarball, signed with OpenPGP: by the key, or
@@ -126,6 +140,37 @@ elif [ -n "$signatures" ] && ls "$signatures"/*.asc >/dev/null 2>&1; then
   done
 fi
 
+# A flat apt repository of the package (a sources entry names it with the
+# suite "./"): Packages, and Release dated with the time of the source;
+# InRelease is Release signed by the OpenPGP key, or the published
+# signature checked against this Release.
+mkdir -p "$made/apt"
+cp "$made/${package}_amd64.deb" "$made/apt/"
+(cd "$made/apt" && dpkg-scanpackages --multiversion . /dev/null >Packages 2>/dev/null)
+publisher=$(rechner_setting RECHNER_PUBLISHER)
+{
+  echo "Origin: $publisher"
+  echo "Label: $publisher"
+  echo "Architectures: amd64"
+  echo "Date: $(LC_ALL=C date -u -d "@$SOURCE_DATE_EPOCH" '+%a, %d %b %Y %H:%M:%S UTC')"
+  echo "Description: Rechner $version, the Debian package"
+  echo "SHA256:"
+  (cd "$made/apt" && printf ' %s %s Packages\n' "$(sha256sum <Packages | cut -d' ' -f1)" "$(stat -c %s Packages)")
+} >"$made/apt/Release"
+if [ -n "$gpg_key" ]; then
+  gpg --batch --yes --local-user "$gpg_key" --digest-algo SHA512 --clearsign -o "$made/apt/InRelease" "$made/apt/Release"
+  cp "$made/apt/InRelease" "$made/signatures/"
+elif [ -f "$work/keyring.gpg" ]; then
+  [ -f "$signatures/InRelease" ] || fail "$signatures has no InRelease, the apt repository's signature"
+  gpgv --keyring "$work/keyring.gpg" --output "$work/InRelease.text" "$signatures/InRelease" >/dev/null 2>&1 \
+    && cmp -s "$work/InRelease.text" "$made/apt/Release" \
+    || fail "the signature $signatures/InRelease does not fit this build's apt/Release"
+  cp "$signatures/InRelease" "$made/apt/"
+  cp "$signatures/InRelease" "$made/signatures/"
+else
+  echo "release: no RECHNER_GPG_KEY: the apt repository in apt/ is not signed (no InRelease); apt refuses it unless told to trust it"
+fi
+
 # winget's manifests for the installer, once its address is known.
 if [ -n "${RECHNER_RELEASE_URL:-}" ]; then
   scripts/winget-manifests.sh "$made/rechner-$version-setup.exe" "${RECHNER_RELEASE_URL%/}" "$made/winget"
@@ -137,7 +182,7 @@ fi
 
 # The whole release made: into OUT, replacing what an earlier one left there.
 mkdir -p "$out"
-rm -rf "$out/signatures" "$out/winget" "$out"/*.asc
+rm -rf "$out/signatures" "$out/winget" "$out/apt" "$out"/*.asc
 cp -r "$made"/. "$out/"
 echo "release: $out (commit $commit, SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH)"
 cat "$out/SHA256SUMS"

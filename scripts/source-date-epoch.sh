@@ -3,7 +3,7 @@
 # reproducible build writes instead of its clock: SOURCE_DATE_EPOCH itself
 # when it is set, else the time of the last commit, else (in a tree without
 # .git, as a source tarball has it) the date of the newest entry of
-# data/changelog. A tree with neither is refused.
+# debian/changelog. A tree with neither is refused.
 set -eu
 cd "$(dirname "$0")/.."
 if [ -n "${SOURCE_DATE_EPOCH:-}" ]; then
@@ -14,12 +14,12 @@ if [ -e .git ] && command -v git >/dev/null 2>&1 && epoch=$(git log -1 --format=
   echo "$epoch"
   exit 0
 fi
-date=$(sed -n 's/^ -- .*>  \(.*[0-9]\)[[:space:]]*$/\1/p' data/changelog 2>/dev/null | head -n 1)
+date=$(sed -n 's/^ -- .*>  \(.*[0-9]\)[[:space:]]*$/\1/p' debian/changelog 2>/dev/null | head -n 1)
 if [ -n "$date" ] && epoch=$(date -u -d "$date" +%s 2>/dev/null); then
   echo "$epoch"
   exit 0
 fi
-echo "source-date-epoch: this tree has no .git and no date in data/changelog, so the time of its" >&2
+echo "source-date-epoch: this tree has no .git and no date in debian/changelog, so the time of its" >&2
 echo "source is unknown; refusing to stamp the release with today's date. Build it from a git" >&2
 echo "clone, or set SOURCE_DATE_EPOCH (seconds since 1970) to the time of its source." >&2
 exit 1

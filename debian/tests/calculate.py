@@ -1,0 +1,79 @@
+"""Presses 7, +, 5 and = in the installed rechner through the accessibility
+bus (AT-SPI) and reads "Resultat" back: it must be 12. Each step waits for
+what it needs, at most a minute (rechner ending stops the wait at once),
+and a failure says which step went astray and what it saw."""
+import os
+import subprocess
+import sys
+import time
+
+import gi
+
+gi.require_version("Atspi", "2.0")
+from gi.repository import Atspi, GLib  # noqa: E402
+
+WAIT = 60
+step = "start"
+
+
+def fail(what):
+    print(f"calculate: step \"{step}\": {what}", file=sys.stderr)
+    sys.exit(1)
+
+
+def wait_for(what, find):
+    deadline = time.monotonic() + WAIT
+    while time.monotonic() < deadline:
+        if rechner.poll() is not None:
+            fail(f"rechner ended with status {rechner.returncode} while waiting for {what}")
+        try:
+            found = find()
+        except GLib.Error:
+            found = None
+        if found is not None:
+            return found
+        time.sleep(0.1)
+    fail(f"waited {WAIT} s for {what}")
+
+
+def named(node, name, role=None, depth=0):
+    """The object called name (of that role) below node, or None."""
+    if depth > 0 and node.get_name() == name and role in (None, node.get_role_name()):
+        return node
+    for i in range(node.get_child_count()):
+        child = node.get_child_at_index(i)
+        if child is not None and (found := named(child, name, role, depth + 1)) is not None:
+            return found
+    return None
+
+
+def window():
+    desktop = Atspi.get_desktop(0)
+    for i in range(desktop.get_child_count()):
+        app = desktop.get_child_at_index(i)
+        if app is not None and (form := named(app, "Form1")) is not None:
+            return form
+    return None
+
+
+bus = subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"])
+rechner = subprocess.Popen(["/usr/bin/rechner"], env=dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1"))
+try:
+    step = "the window opens"
+    form = wait_for("the window Form1 on the accessibility bus", window)
+    for key in ("Sieben", "Plus", "Fünf", "Gleich"):
+        step = f"press {key}"
+        button = wait_for(f"the key {key}", lambda: named(form, key))
+        if not button.get_action_iface().do_action(0):
+            fail(f"the key {key} did not take its action")
+    step = "read the result"
+    result = wait_for("the field Resultat", lambda: named(form, "Resultat", "text"))
+    text = result.get_text_iface()
+    shown = wait_for("Resultat to read 12",
+                     lambda: "12" if text.get_text(0, text.get_character_count()) == "12" else None)
+    print(f"calculate: 7 + 5 = {shown}")
+finally:
+    rechner.terminate()
+    rechner.wait()
+    bus.terminate()
+    bus.wait()
