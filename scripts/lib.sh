@@ -43,6 +43,20 @@ require_committed() {
   return 1
 }
 
+# throwaway_openpgp_key HOME [COMMAND...]: a new OpenPGP signing key, valid
+# for a day, in HOME, a GNUPGHOME folder made for it; its passphrase is
+# $passphrase (none when that is unset or empty); COMMAND (faketime, say)
+# runs gpg. Prints the key's fingerprint.
+throwaway_openpgp_key() {
+  local home=$1
+  shift
+  mkdir -m 700 "$home"
+  GNUPGHOME="$home" "$@" gpg --batch --pinentry-mode loopback --passphrase "${passphrase:-}" \
+    --quick-gen-key "Rechner release test <release-test@example.invalid>" ed25519 sign 1d 2>/dev/null
+  GNUPGHOME="$home" gpgconf --kill gpg-agent   # forgets the passphrase
+  GNUPGHOME="$home" gpg --batch --with-colons --list-secret-keys 2>/dev/null | awk -F: '$1 == "fpr" { print $10; exit }'
+}
+
 # installed PACKAGE: whether dpkg has the Debian package installed. (The
 # answer is read whole: grep -q ending a pipe early would fail it under
 # pipefail.)
