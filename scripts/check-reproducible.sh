@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the release twice from this tree (scripts/release.sh) and compares
-# every file byte for byte. The first build is signed, with throwaway keys
+# every file byte for byte (but the package build's own record, .buildinfo
+# and .changes). The first build is signed, with throwaway keys
 # made here (an OpenPGP key in a GNUPGHOME of its own; a test CA and a
 # code-signing certificate in a PKCS#12 file), and carries winget's
 # manifests; its signatures are checked (gpg --verify, osslsigncode verify
@@ -12,7 +13,8 @@
 # difference it names the file and shows where it differs: with diffoscope
 # where that is installed, else the first differing member of the archive
 # and the byte offset. A table of bad keys and signatures must each stop
-# release.sh with its message, writing nothing. With KEEP given, the first
+# release.sh with its message, writing nothing. Debian's reprotest builds
+# the source package twice more, varying what it can. With KEEP given, the first
 # build's release is kept there for the checks that install it.
 # Usage: scripts/check-reproducible.sh [KEEP]
 set -euo pipefail
@@ -43,11 +45,11 @@ tar -C "$work/first" -xJf "$work"/rechner-*.tar.xz
 tar -C "$work/second/somewhere/else" -xJf "$work"/rechner-*.tar.xz
 src=$(basename "$work"/first/rechner-*)
 
-# A tree without .git and without a date in data/changelog is refused, not
+# A tree without .git and without a date in debian/changelog is refused, not
 # stamped with today's date.
-mkdir -p "$work/undated/data"
+mkdir -p "$work/undated/debian"
 cp -r "$work/first/$src/scripts" "$work/undated/"
-sed '/^ -- /d' data/changelog >"$work/undated/data/changelog"
+sed '/^ -- /d' debian/changelog >"$work/undated/debian/changelog"
 if message=$(env -u SOURCE_DATE_EPOCH "$work/undated/scripts/source-date-epoch.sh" 2>&1) \
    || ! grep -q "refusing to stamp the release with today's date" <<<"$message"; then
   echo "check-reproducible: a tree without .git and a changelog date was not refused: $message" >&2
@@ -58,17 +60,9 @@ fi
 # locked by a passphrase), a test CA and code-signing certificates from it
 # in PKCS#12 files (and one for web servers, one expired).
 mkdir -m 700 "$keys"
-openpgp_key() {   # openpgp_key NAME [gpg options]: a new key in $keys/gnupg-NAME; prints its fingerprint
-  local home="$keys/gnupg-$1"; shift
-  mkdir -m 700 "$home"
-  GNUPGHOME="$home" "$@" gpg --batch --pinentry-mode loopback --passphrase "${passphrase:-}" \
-    --quick-gen-key "Rechner release test <release-test@example.invalid>" ed25519 sign 1d 2>/dev/null
-  GNUPGHOME="$home" gpgconf --kill gpg-agent   # forgets the passphrase
-  GNUPGHOME="$home" gpg --batch --with-colons --list-secret-keys 2>/dev/null | awk -F: '$1 == "fpr" { print $10; exit }'
-}
-gpg_key=$(openpgp_key good)
-gpg_expired=$(openpgp_key expired faketime -f -3d)
-gpg_locked=$(passphrase=geheim openpgp_key locked)
+gpg_key=$(throwaway_openpgp_key "$keys/gnupg-good")
+gpg_expired=$(throwaway_openpgp_key "$keys/gnupg-expired" faketime -f -3d)
+gpg_locked=$(passphrase=geheim throwaway_openpgp_key "$keys/gnupg-locked")
 password=$(openssl rand -hex 16)
 printf '%s' "$password" >"$keys/password"
 openssl req -x509 -newkey rsa:2048 -nodes -keyout "$keys/ca.key" -out "$keys/ca.pem" -days 30 \
@@ -101,6 +95,7 @@ version=${url##*/}
 for f in SHA256SUMS "rechner-$version.tar.xz"; do
   GNUPGHOME="$keys/gnupg-good" gpg --batch --verify "$first/$f.asc" "$first/$f" 2>/dev/null || fail "gpg does not verify $f.asc"
 done
+GNUPGHOME="$keys/gnupg-good" gpg --batch --verify "$first/apt/InRelease" 2>/dev/null || fail "gpg does not verify apt/InRelease"
 verify() {   # verify FILE: its Authenticode signature, against the test CA
   osslsigncode verify -CAfile "$keys/ca.pem" -in "$1" >"$work/verify.log" 2>&1 \
     || { tail -n 5 "$work/verify.log" >&2; fail "osslsigncode does not verify $(basename "$1")"; }
@@ -121,7 +116,7 @@ if command -v wine >/dev/null 2>&1; then
 else
   installed=" (no Wine here: the installed uninstaller is not checked)"
 fi
-echo "check-reproducible: gpg verifies both .asc files; osslsigncode verifies rechner.exe, the installer$installed"
+echo "check-reproducible: gpg verifies both .asc files and apt/InRelease; osslsigncode verifies rechner.exe, the installer$installed"
 
 # The same key and certificate on a PKCS#11 token (SoftHSM's): it signs
 # rechner.exe as the release's build does; a token that is not there stops it.
@@ -199,10 +194,14 @@ explain() {
   fi
 }
 
+# Every file but the package build's .buildinfo and the .changes that names
+# it: they record when, where and with what the package was built, which is
+# what they are for.
+files() { (cd "$1" && find . -type f ! -name '*.buildinfo' ! -name '*.changes' | sed 's|^\./||' | LC_ALL=C sort); }
 different=0
-names=$(cd "$first" && find . -type f | sed 's|^\./||' | LC_ALL=C sort)
-[ "$names" = "$(cd "$work/second/out" && find . -type f | sed 's|^\./||' | LC_ALL=C sort)" ] \
-  || fail "the two builds wrote other files: $(diff <(echo "$names") <(cd "$work/second/out" && find . -type f | sed 's|^\./||' | LC_ALL=C sort) | grep '^[<>]' | tr '\n' ' ')"
+names=$(files "$first")
+[ "$names" = "$(files "$work/second/out")" ] \
+  || fail "the two builds wrote other files: $(diff <(echo "$names") <(files "$work/second/out") | grep '^[<>]' | tr '\n' ' ')"
 for name in $names; do
   if ! cmp -s "$work/first/out/$name" "$work/second/out/$name"; then
     echo "check-reproducible: $name differs between the two builds:" >&2
@@ -214,9 +213,23 @@ done
 echo "check-reproducible: the build from the signatures alone gave the same bytes, signatures included (SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH):"
 sed 's/^/  /' "$work/first/out/SHA256SUMS"
 
+# Debian's reprotest on the source package: built twice, with the time,
+# time zone, locale, umask, build path, environment, kernel and number of
+# CPUs varied (not the file order, the user or the host name: that takes
+# FUSE, other users or root privileges it does not use here), and both
+# packages compared.
+mkdir "$work/reprotest"
+cp "$first"/rechner_*.dsc "$first"/rechner_*.orig.tar.xz "$first"/rechner_*.debian.tar.xz "$work/reprotest/"
+(cd "$work/reprotest" && reprotest --vary=-fileordering,-user_group,-domain_host rechner_*.dsc -- null) \
+  >"$work/reprotest.log" 2>&1 || { grep -v '^\[\|^perl: \|^	L' "$work/reprotest.log" | tail -n 40 >&2; fail "reprotest found the package built twice to differ"; }
+echo "check-reproducible: reprotest built the source package twice with its variations; $(grep -m 1 '^No differences' "$work/reprotest.log")"
+
 # Bad keys and signatures: release.sh stops, saying which, and writes nothing.
 cp -r "$first/signatures" "$work/mismatched"
 cp "$first/signatures/uninstall.exe.pem" "$work/mismatched/rechner.exe.pem"
+cp -r "$first/signatures" "$work/other-release"
+sed 's/^Date: .*/Date: Thu, 01 Jan 2026 00:00:00 UTC/' "$first/apt/Release" \
+  | GNUPGHOME="$keys/gnupg-good" gpg --batch --yes --clearsign -o "$work/other-release/InRelease" 2>/dev/null
 p12() { echo RECHNER_AUTHENTICODE_P12="$keys/$1.p12" RECHNER_AUTHENTICODE_PASSWORD="$password"; }
 while IFS='|' read -r what says settings; do
   rm -rf "$work/refused"
@@ -238,6 +251,7 @@ a missing PKCS#12 file|no readable file|RECHNER_AUTHENTICODE_P12=$keys/none.p12 
 a token that is not there|no PKCS#11 module|RECHNER_AUTHENTICODE_PKCS11_MODULE=$keys/none.so RECHNER_AUTHENTICODE_PKCS11_KEY=pkcs11:object=k RECHNER_AUTHENTICODE_PKCS11_CERT=pkcs11:object=c
 signatures with a key|it takes no key|RECHNER_SIGNATURES=$first/signatures $(p12 signing)
 signatures of another file|does not fit this build's rechner.exe|RECHNER_SIGNATURES=$work/mismatched
+another repository's InRelease|does not fit this build's apt/Release|RECHNER_SIGNATURES=$work/other-release
 EOT
 echo "check-reproducible: bad keys, certificates and signatures stop release.sh with their message, writing nothing"
 if [ -n "$keep" ]; then
