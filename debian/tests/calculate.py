@@ -21,7 +21,7 @@ def fail(what):
     sys.exit(1)
 
 
-def wait_for(what, find):
+def wait_for(what, find, saw=None):
     deadline = time.monotonic() + WAIT
     while time.monotonic() < deadline:
         if rechner.poll() is not None:
@@ -33,7 +33,7 @@ def wait_for(what, find):
         if found is not None:
             return found
         time.sleep(0.1)
-    fail(f"waited {WAIT} s for {what}")
+    fail(f"waited {WAIT} s for {what}" + (f", but saw {saw()}" if saw else ""))
 
 
 def named(node, name, role=None, depth=0):
@@ -64,13 +64,13 @@ try:
     for key in ("Sieben", "Plus", "Fünf", "Gleich"):
         step = f"press {key}"
         button = wait_for(f"the key {key}", lambda: named(form, key))
-        if not button.get_action_iface().do_action(0):
+        if not Atspi.Action.do_action(button, 0):
             fail(f"the key {key} did not take its action")
     step = "read the result"
     result = wait_for("the field Resultat", lambda: named(form, "Resultat", "text"))
-    text = result.get_text_iface()
     shown = wait_for("Resultat to read 12",
-                     lambda: "12" if text.get_text(0, text.get_character_count()) == "12" else None)
+                     lambda: "12" if Atspi.Text.get_text(result, 0, -1) == "12" else None,
+                     lambda: repr(Atspi.Text.get_text(result, 0, -1)))
     print(f"calculate: 7 + 5 = {shown}")
 finally:
     rechner.terminate()
