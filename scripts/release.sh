@@ -95,6 +95,9 @@ mkdir -p "$work/debian"
 cp "$made/rechner_$version.orig.tar.xz" "$work/debian/"
 tar -C "$work/debian" -xJf "$made/rechner_$version.orig.tar.xz"
 cp -r "$src/debian" "$work/debian/rechner-$version/"
+# dpkg-source keeps the modes it finds, which a non-root build took from the
+# umask: 755 and 644 make the debian tarball the same under any umask.
+chmod -R u+rwX,go=rX "$work/debian/rechner-$version"
 (cd "$work/debian/rechner-$version" && DEB_BUILD_OPTIONS="noautodbgsym ${DEB_BUILD_OPTIONS:-}" \
    quietly "the Debian package" dpkg-buildpackage -us -uc)
 package=rechner_$version-1
