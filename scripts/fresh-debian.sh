@@ -3,7 +3,8 @@
 # the release given (bookworm, the default, for Debian 12, trixie for
 # Debian 13, or testing for the next Debian) with debootstrap
 # --variant=minbase, unpacks this tree's source tarball (scripts/dist.sh)
-# into it, runs ./test.sh --fresh-system there (the checks whose outcome
+# into it, builds the Debian package there with only what apt-get build-dep
+# installs, runs ./test.sh --fresh-system there (the checks whose outcome
 # can differ between releases) with a clean environment, then ./run.sh
 # without a display, which must fail with its German message. Needs root
 # (debootstrap, mount, chroot).
@@ -108,6 +109,15 @@ inside() {
   chroot "$root" /usr/bin/env -i HOME=/root PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
     ${CI:+CI="$CI"} /bin/bash -c "cd /src/$src && $1"
 }
+
+# The Debian package as a packager builds it from the source: with only
+# what apt-get build-dep installs, so that a build dependency missing from
+# debian/control fails here, in a copy of the tree.
+echo "fresh-debian: the Debian package, built with what apt-get build-dep installs and nothing else"
+inside "cp -a . /var/tmp/package && cd /var/tmp/package && apt-get update -qq \
+  && DEBIAN_FRONTEND=noninteractive apt-get build-dep -y -qq ./ >/dev/null \
+  && { dpkg-buildpackage -us -uc -b >../package.log 2>&1 || { tail -n 40 ../package.log >&2; exit 1; }; } \
+  && cd / && rm -rf /var/tmp/package /var/tmp/package.log /var/tmp/rechner_*"
 
 echo "fresh-debian: ./test.sh --fresh-system in a fresh Debian $version minbase root, from the source tarball"
 inside "./test.sh --fresh-system"
