@@ -3,8 +3,10 @@ bus (AT-SPI) and reads "Resultat" back: it must be 12. Each step waits for
 what it needs, at most a minute (rechner ending stops the wait at once),
 and a failure says which step went astray and what it saw."""
 import os
+import select
 import subprocess
 import sys
+import tempfile
 import time
 
 import gi
@@ -19,6 +21,31 @@ step = "start"
 def fail(what):
     print(f"calculate: step \"{step}\": {what}", file=sys.stderr)
     sys.exit(1)
+
+
+def start_display():
+    """Xvfb on a display number it finds free itself (it tells it once it
+    takes clients), set as DISPLAY; a server that does not come up fails
+    with its log."""
+    ready, told = os.pipe()
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(told), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+                              pass_fds=(told,), stdout=xvfb_log, stderr=xvfb_log)
+    os.close(told)
+    number = b""
+    deadline = time.monotonic() + WAIT
+    while not number.endswith(b"\n") and time.monotonic() < deadline:
+        if not select.select([ready], [], [], 1)[0]:
+            continue
+        chunk = os.read(ready, 16)
+        if not chunk:
+            break
+        number += chunk
+    os.close(ready)
+    if not number.endswith(b"\n"):
+        xvfb_log.seek(0)
+        fail(f"Xvfb did not come up; its log: {xvfb_log.read().decode(errors='replace').strip()}")
+    os.environ["DISPLAY"] = ":" + number.decode().strip()
+    return server
 
 
 def wait_for(what, find, saw=None):
@@ -56,9 +83,14 @@ def window():
     return None
 
 
-bus = subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"])
-rechner = subprocess.Popen(["/usr/bin/rechner"], env=dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1"))
+started = []
+xvfb_log = tempfile.TemporaryFile()
 try:
+    step = "the virtual display"
+    started.append(start_display())
+    started.append(subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"]))
+    rechner = subprocess.Popen(["/usr/bin/rechner"], env=dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1"))
+    started.append(rechner)
     step = "the window opens"
     form = wait_for("the window Form1 on the accessibility bus", window)
     for key in ("Sieben", "Plus", "Fünf", "Gleich"):
@@ -73,7 +105,6 @@ try:
                      lambda: repr(Atspi.Text.get_text(result, 0, -1)))
     print(f"calculate: 7 + 5 = {shown}")
 finally:
-    rechner.terminate()
-    rechner.wait()
-    bus.terminate()
-    bus.wait()
+    for process in reversed(started):
+        process.terminate()
+        process.wait()
