@@ -26,9 +26,13 @@ def fail(what):
 def start_display():
     """Xvfb on a display number it finds free itself (it tells it once it
     takes clients), set as DISPLAY; a server that does not come up fails
-    with its log."""
+    with its log. Without -noreset the server resets whenever its last
+    client goes, as the accessibility bus's launcher does once it has
+    written its address on the root window: the address would be lost,
+    and rechner connecting during the reset would be turned away."""
     ready, told = os.pipe()
-    server = subprocess.Popen(["Xvfb", "-displayfd", str(told), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(told), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+                               "-noreset"],
                               pass_fds=(told,), stdout=xvfb_log, stderr=xvfb_log)
     os.close(told)
     number = b""
