@@ -7,7 +7,9 @@
 # build/releases/this, made by scripts/check-reproducible.sh), and NEXT
 # (default build/releases/next, the release after it, from
 # scripts/next-release.sh):
-# - the zip's contents;
+# - the zip's contents, and its rechner.exe's hardening and imports;
+# - that rechner.exe under what other programs can do to it: messages no
+#   key sent, DLLs put beside it;
 # - in a fresh prefix, RELEASE's installer into a folder of the user's
 #   choice, silently and again over itself; NEXT's installer refusing to
 #   update while Rechner runs or while another installer runs, each
@@ -43,6 +45,24 @@ contents=$(cmake -E tar tf "$release/$package.zip" | LC_ALL=C sort | tr '\n' ' '
 [ "$contents" = "$package/ $package/COPYING.txt $package/LIESMICH.txt $package/rechner.exe " ] \
   || fail "the zip holds: $contents"
 echo "test-windows: $package.zip holds rechner.exe, COPYING.txt and LIESMICH.txt"
+
+# The shipped rechner.exe as a security review reads it: address-space
+# randomisation (64-bit), no-execute data and terminal-server awareness in
+# its header; the stack protector's and fortified calls' failure routines
+# (from libssp) linked in; and imports of Windows' known DLLs alone, which
+# Windows takes from the system folder, never from the program's.
+pe=$(x86_64-w64-mingw32-objdump -p "$release/rechner.exe")
+characteristics=$((16#$(awk '$1 == "DllCharacteristics" { print $2 }' <<<"$pe")))
+for flag in 0x20:HIGH_ENTROPY_VA 0x40:DYNAMIC_BASE 0x100:NX_COMPAT 0x8000:TERMINAL_SERVER_AWARE; do
+  (( characteristics & ${flag%%:*} )) || fail "rechner.exe is not marked ${flag#*:} (DllCharacteristics $(printf %#x "$characteristics"))"
+done
+grep -qa 'stack smashing detected' "$release/rechner.exe" || fail "rechner.exe has no stack protector (no __stack_chk_fail in it)"
+grep -qa 'buffer overflow detected' "$release/rechner.exe" || fail "rechner.exe has no fortified calls (no __chk_fail in it)"
+known=" advapi32 combase comdlg32 gdi32 gdiplus imagehlp imm32 kernel32 msctf msvcrt normaliz nsi ole32 oleaut32 psapi rpcrt4 sechost setupapi shcore shell32 shlwapi user32 wldap32 ws2_32 "
+for dll in $(awk '/DLL Name:/ { print tolower($3) }' <<<"$pe"); do
+  [[ $known == *" ${dll%.dll} "* ]] || fail "rechner.exe imports $dll, which is no known DLL: Windows would look for it in the program's folder first"
+done
+echo "test-windows: rechner.exe is hardened (DllCharacteristics $(printf %#x "$characteristics"), stack protector, fortified calls) and imports known DLLs only"
 
 # winget's manifests (made with the release's address) against its installer:
 # the same package, version, publisher and locale in all three, schema 1.6 or
@@ -118,6 +138,9 @@ started+=($!)
 wine_prefix "$PWD/$build/wineprefix"
 # As on a German Windows: Wine's own texts in German.
 LC_ALL=de_DE.UTF-8 ctest --test-dir "$build" --output-on-failure
+# What other programs can do to it, done to the rechner.exe the release ships.
+wine "$build/tests/reader_tests.exe" --gtest_brief=1 --gtest_filter='ForeignPrograms.*' "$(winepath -w "$release/rechner.exe")" \
+  || fail "the shipped rechner.exe failed the foreign programs' tests above"
 
 
 # The installers, as an administrator runs them, in a Windows of its own.

@@ -33,6 +33,9 @@ void restore(const DisplayFields& fields, const FieldTexts& texts)
 KeyPress pressKey(const ControlDescription& key, CalculatorState& state, DisplayFields& fields)
 {
     KeyPress result;
+    if (!isKey(key.kind)) {
+        return result;   // a field or a label has no operation to run
+    }
     if (key.kind == ControlKind::ExitKey) {
         exitProgram(state, fields, [&result] { result.next = KeyPress::Next::End; });
         return result;

@@ -23,10 +23,11 @@ struct KeyPress {
     std::string text;
 };
 
-// Runs the key `key` (a key or the exit key of kForm1Controls). A run-time
-// error stops its operation with what it wrote left in place; any other
-// failure (out of memory, a text too long) undoes the key, state and fields.
-// Either way the window shows the error and the calculator goes on.
+// Runs the key `key` (a key or the exit key of kForm1Controls; any other
+// control does nothing). A run-time error stops its operation with what it
+// wrote left in place; any other failure (out of memory, a text too long)
+// undoes the key, state and fields. Either way the window shows the error
+// and the calculator goes on.
 KeyPress pressKey(const ControlDescription& key, CalculatorState& state, DisplayFields& fields);
 
 } // namespace rechner

@@ -43,8 +43,8 @@ const std::map<std::string, ControlDescription> kFailingKeys = {
     {"!logic_error", {ControlKind::Key, "", "", 0, 0, 0, 0, {}, "", failing<std::logic_error>}},
 };
 
-// Keys of the description by caption, typing as in the core's tests;
-// "!failure" presses a key that throws that failure.
+// Keys of the description by caption, any control by name, typing as in
+// the core's tests; "!failure" presses a key that throws that failure.
 KeyPress step(Keypad& pad, const std::string& step)
 {
     if (step.size() >= 3 && step[0] == '@') {
@@ -54,8 +54,10 @@ KeyPress step(Keypad& pad, const std::string& step)
     if (step[0] == '!') {
         return pressKey(kFailingKeys.at(step), pad.state, pad.text.fields);
     }
-    const auto key = std::find_if(kForm1Controls.begin(), kForm1Controls.end(),
-                                  [&step](const ControlDescription& c) { return isKey(c.kind) && step == c.caption; });
+    // A key by its caption; any control by its name.
+    const auto key = std::find_if(kForm1Controls.begin(), kForm1Controls.end(), [&step](const ControlDescription& c) {
+        return (isKey(c.kind) && step == c.caption) || step == c.name;
+    });
     if (key == kForm1Controls.end()) {
         ADD_FAILURE() << "no key " << step;
         return {};
@@ -102,6 +104,9 @@ TEST(KeyPress, TellsTheWindowWhatIsLeftToDo)
         {{"7", "!logic_error"}, KeyPress::Next::ShowError,
          "Diese Taste ist fehlgeschlagen; alle Felder sind wie zuvor.", "7"},
         {{"7", "!bad_alloc", "8"}, KeyPress::Next::Announce, "Variable 1: 78", "78"},
+        // A field or a label pressed as if it were a key does nothing.
+        {{"7", "txt_Text1"}, KeyPress::Next::Nothing, "", "7"},
+        {{"7", "Label4"}, KeyPress::Next::Nothing, "", "7"},
     };
     for (const Row& row : rows) {
         Keypad pad;

@@ -94,8 +94,22 @@ std::string utf8Of(std::wstring_view wide)
 Form1::Form1()
 {
     comStarted_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
-    const INITCOMMONCONTROLSEX common{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&common);
+    // The common controls of the manifest's version, loaded here rather than
+    // imported: what they load in turn then follows the program's DLL search
+    // order (rechner.exe allows the system folder only), which is not yet in
+    // force while Windows loads a program's imports. The theme's drawing
+    // library is loaded up front as well: Wine's themes load it on first use
+    // past that search order, from the program's folder first.
+    LoadLibraryExW(L"msimg32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (const HMODULE commonControls = LoadLibraryExW(L"comctl32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+        using Initialise = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+        const auto initialise = reinterpret_cast<Initialise>(
+            reinterpret_cast<void (*)()>(GetProcAddress(commonControls, "InitCommonControlsEx")));
+        const INITCOMMONCONTROLSEX common{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES};
+        if (initialise != nullptr) {
+            initialise(&common);
+        }
+    }
 
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     static const bool registered = [instance] {
@@ -360,10 +374,14 @@ LRESULT Form1::handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_COMMAND: {
+        // Only a key's own click runs it: the id and the handle must both be
+        // that key's. Any program may post WM_COMMAND to this window; a made-up
+        // one, or one naming a field or a label, does nothing.
         const int id = LOWORD(wParam);
-        if (HIWORD(wParam) == BN_CLICKED && id >= kFirstControlId &&
-            static_cast<std::size_t>(id - kFirstControlId) < kForm1Controls.size()) {
-            click(static_cast<std::size_t>(id - kFirstControlId));
+        const auto index = static_cast<std::size_t>(id - kFirstControlId);
+        if (HIWORD(wParam) == BN_CLICKED && id >= kFirstControlId && index < kForm1Controls.size() &&
+            isKey(kForm1Controls[index].kind) && reinterpret_cast<HWND>(lParam) == controls_[index]) {
+            click(index);
         }
         return 0;   // Return and Escape in a field (IDOK, IDCANCEL) click nothing
     }

@@ -1,7 +1,8 @@
 // rechner.exe as a Windows screen reader meets it, from a process of its
 // own: the live region's event caught out of context and its name read
 // through MSAA at that moment, as NVDA reads a Win32 window; the keys
-// clicked; the "Fehler" box read through MSAA.
+// clicked; the "Fehler" box read through MSAA. And as another program
+// might meet it: messages no key sent, and DLLs put beside it.
 // Usage: reader_tests path\to\rechner.exe
 
 #include "window/design.hpp"
@@ -88,16 +89,16 @@ struct ErrorBox {
     std::string message;
 };
 
-// rechner.exe started, and looked at from here.
+// rechner.exe started (by default the one under test), and looked at from here.
 class Rechner {
 public:
-    Rechner()
+    explicit Rechner(const std::wstring& path = rechnerPath)
     {
         STARTUPINFOW startup{};
         startup.cb = sizeof(startup);
-        std::wstring commandLine = L"\"" + rechnerPath + L"\"";
-        if (!CreateProcessW(rechnerPath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                            &startup, &process_)) {
+        std::wstring commandLine = L"\"" + path + L"\"";
+        if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                            &process_)) {
             ADD_FAILURE() << "rechner.exe did not start, error " << GetLastError();
             return;
         }
@@ -136,6 +137,21 @@ public:
     Rechner& operator=(const Rechner&) = delete;
 
     bool running() const { return window_ != nullptr; }
+    bool stillRunning() const { return WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT; }
+    HWND window() const { return window_; }
+
+    // The texts of the four fields, in tab order.
+    std::string fields() const
+    {
+        std::string texts;
+        for (const auto& c : kForm1Controls) {
+            if (c.kind != rechner::ControlKind::TextField) continue;
+            wchar_t text[256] = {};   // asked of the field: GetWindowText would give another process's window name
+            SendMessageW(control(c.name), WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text));
+            texts += "[" + utf8Of(text) + "]";
+        }
+        return texts;
+    }
 
     // A control by its name or, for a key, its caption: the control with
     // the id the window gave it.
@@ -257,6 +273,87 @@ TEST(ScreenReaders, HearEveryAnnouncementOnceFromOutside)
             EXPECT_EQ(boxes[0].message, "Keine Zahl: „abc“");
         }
     }
+}
+
+// WM_COMMAND as any program can send it: a click for every control's id
+// (and those beside them) without a handle, with the window's, with another
+// control's, and for a field or label with its own. Rechner must go on
+// running, and no field change.
+TEST(ForeignPrograms, ClickNoKeyByMessage)
+{
+    Rechner rechner;
+    ASSERT_TRUE(rechner.running());
+    rechner.type('1', "7");
+    rechner.type('2', "5");
+    const std::string before = rechner.fields();
+    ASSERT_EQ(before, "[7][5][][]");
+    const int first = Form1::kFirstControlId;
+    const int last = first + static_cast<int>(kForm1Controls.size());
+    for (int id = first - 1; id <= last; ++id) {
+        const HWND own = GetDlgItem(rechner.window(), id);
+        const HWND other = GetDlgItem(rechner.window(), id == first ? first + 1 : first);
+        const bool isKey = own != nullptr && rechner::isKey(kForm1Controls.at(static_cast<std::size_t>(id - first)).kind);
+        std::vector<HWND> handles = {nullptr, rechner.window(), other};
+        if (own != nullptr && !isKey) handles.push_back(own);
+        for (const HWND handle : handles) {
+            DWORD_PTR answer = 0;
+            SendMessageTimeoutW(rechner.window(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(handle),
+                                SMTO_NORMAL, 60000, &answer);
+            ASSERT_TRUE(rechner.stillRunning()) << "rechner.exe ended after WM_COMMAND for id " << id << " with handle "
+                                                << handle;
+            ASSERT_EQ(rechner.fields(), before) << "WM_COMMAND for id " << id << " with handle " << handle;
+        }
+    }
+}
+
+// DLLs that write a marker when loaded, put beside a copy of rechner.exe
+// under the names of DLLs that Windows' libraries load at run time, and
+// preferred to Wine's own for that program (as Windows prefers a program's
+// folder for DLLs that are not its known ones): none is loaded, and Rechner
+// calculates. (Not version.dll: Wine's user32 imports it, Windows' does not.)
+TEST(ForeignPrograms, PlantNoDllBesideRechner)
+{
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring planted = self;
+    planted = planted.substr(0, planted.find_last_of(L"\\/") + 1) + L"planted.dll";
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring folder = std::wstring(temp) + L"rechner-planted\\";
+    CreateDirectoryW(folder.c_str(), nullptr);   // or left by a run that failed
+    ASSERT_TRUE(CopyFileW(rechnerPath.c_str(), (folder + L"rechner.exe").c_str(), FALSE)) << "cannot copy rechner.exe";
+    // Wine's load order for one program, kept in its registry.
+    const wchar_t* const overrides = L"Software\\Wine\\AppDefaults\\rechner.exe\\DllOverrides";
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, overrides, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    const std::vector<std::wstring> names = {L"uxtheme", L"msimg32", L"oleacc",  L"dwmapi",
+                                             L"propsys", L"bcrypt",  L"crypt32", L"rsaenh"};
+    const std::wstring nativeFirst = L"native,builtin";
+    for (const auto& name : names) {
+        ASSERT_TRUE(CopyFileW(planted.c_str(), (folder + name + L".dll").c_str(), FALSE)) << "cannot copy " << utf8Of(planted);
+        RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(nativeFirst.c_str()),
+                       static_cast<DWORD>((nativeFirst.size() + 1) * sizeof(wchar_t)));
+    }
+    RegCloseKey(key);
+    {
+        Rechner rechner(folder + L"rechner.exe");
+        EXPECT_TRUE(rechner.running()) << "rechner.exe beside the planted DLLs";
+        if (rechner.running()) {
+            for (const char* k : {"7", "+", "5", "="}) EXPECT_TRUE(rechner.press(k).empty()) << k;
+            EXPECT_EQ(rechner.fields(), "[7][5][12][  +]") << "rechner.exe beside the planted DLLs";
+        }
+    }
+    RegDeleteKeyW(HKEY_CURRENT_USER, overrides);
+    for (const auto& name : names) {
+        const std::wstring marker = folder + name + L".dll.loaded";
+        EXPECT_EQ(GetFileAttributesW(marker.c_str()), INVALID_FILE_ATTRIBUTES)
+            << "rechner.exe loaded the planted " << utf8Of(name) << ".dll";
+        DeleteFileW(marker.c_str());
+        DeleteFileW((folder + name + L".dll").c_str());
+    }
+    DeleteFileW((folder + L"rechner.exe").c_str());
+    RemoveDirectoryW(folder.c_str());
 }
 
 int main(int argc, char** argv)
