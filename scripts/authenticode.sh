@@ -14,8 +14,15 @@
 #     RECHNER_AUTHENTICODE_PASSWORD
 #   RECHNER_SIGNATURES: a published release's signatures folder, whose
 #     NAME.pem is attached instead, bit for bit as it was published
-# and RECHNER_TIMESTAMP_URL for an RFC 3161 time stamp. The password goes to
-# osslsigncode in a file only it reads, never on a command line or in a log.
+# and RECHNER_TIMESTAMP_URL, the address of an RFC 3161 time-stamp service,
+# which every signature made with a key gets: it shows that the signature
+# was made while the certificate was valid, so that Windows still accepts
+# it once the certificate has expired. Without it, signing is refused,
+# unless RECHNER_TEST_RELEASE=1 says plainly that the release is a test,
+# whose signatures die with its certificate. A certificate signed with
+# SHA-1, or whose key is RSA under 3072 bits or EC under 256 bits, is
+# refused. The password goes to osslsigncode in a file only it reads, never
+# on a command line or in a log.
 set -euo pipefail
 say() { echo "authenticode: $*" >&2; }
 fail() { say "$*"; exit 1; }
@@ -57,6 +64,15 @@ check_p12() {
     || fail "the certificate in $p12 is not valid yet ($subject)"
   grep -q 'Code Signing' <<<"$(openssl x509 -noout -ext extendedKeyUsage <<<"$out" 2>/dev/null)" \
     || fail "the certificate in $p12 is not for code signing (its extended key usage lacks codeSigning): $subject"
+  local text algorithm bits
+  text=$(openssl x509 -noout -text <<<"$out")
+  algorithm=$(sed -n 's/^ *Signature Algorithm: *//p' <<<"$text" | head -n 1)
+  [[ ${algorithm,,} != *sha1* ]] || fail "the certificate in $p12 is signed with SHA-1 ($algorithm), which Windows no longer trusts: $subject"
+  bits=$(sed -n 's/^ *Public-Key: *(\([0-9]*\) bit).*/\1/p' <<<"$text" | head -n 1)
+  case $(sed -n 's/^ *Public Key Algorithm: *//p' <<<"$text" | head -n 1) in
+    rsaEncryption) [ "${bits:-0}" -ge 3072 ] || fail "the key of the certificate in $p12 is RSA with ${bits:-unknown} bits, under the 3072 a code-signing key needs: $subject" ;;
+    id-ecPublicKey) [ "${bits:-0}" -ge 256 ] || fail "the key of the certificate in $p12 is EC with ${bits:-unknown} bits, under the 256 a code-signing key needs: $subject" ;;
+  esac
 }
 
 check() {
@@ -75,6 +91,9 @@ check() {
       || fail "PKCS#11 signing needs OpenSSL's pkcs11 engine (Debian package libengine-pkcs11-openssl)"
   elif [ -n "$signatures" ]; then
     [ -d "$signatures" ] || fail "RECHNER_SIGNATURES: no folder $signatures"
+  fi
+  if [ -n "$p12$module" ] && [ -z "${RECHNER_TIMESTAMP_URL:-}" ] && [ "${RECHNER_TEST_RELEASE:-}" != 1 ]; then
+    fail "no RECHNER_TIMESTAMP_URL: without a time stamp the signatures stop verifying once the certificate expires; give a time-stamp service's address (or RECHNER_TEST_RELEASE=1 for a test release)"
   fi
 }
 

@@ -3,9 +3,11 @@
 # every file byte for byte (but the package build's own record, .buildinfo
 # and .changes). The first build is signed, with throwaway keys
 # made here (an OpenPGP key in a GNUPGHOME of its own; a test CA and a
-# code-signing certificate in a PKCS#12 file), and carries winget's
-# manifests; its signatures are checked (gpg --verify, osslsigncode verify
-# against the test CA, the uninstaller too once installed under Wine). The
+# code-signing certificate in a PKCS#12 file, time-stamped by a time-stamp
+# service of its own on this machine), and carries winget's manifests; its
+# signatures are checked (gpg --verify, osslsigncode verify against the test
+# CA, the uninstaller too once installed under Wine, and again with the
+# clock past the certificate's end, when only the time stamp keeps them). The
 # second build has no key, only the first one's signatures folder, and must
 # give the same signed files. It differs in all a build must not depend on:
 # the folder, the clock (faketime, three days and five hours on), the time
@@ -31,6 +33,7 @@ cleanup() {
   local home
   for home in "$keys"/gnupg-*; do [ -d "$home" ] && GNUPGHOME="$home" gpgconf --kill all 2>/dev/null; done
   [ -z "${WINEPREFIX:-}" ] || wineserver -k 2>/dev/null || true
+  end_started
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -58,34 +61,62 @@ fi
 
 # Throwaway keys, which go with $work: an OpenPGP key (and one expired, one
 # locked by a passphrase), a test CA and code-signing certificates from it
-# in PKCS#12 files (and one for web servers, one expired).
+# in PKCS#12 files (and one for web servers, one expired, one signed with
+# SHA-1, one with too short a key), and a time-stamp service's certificate.
 mkdir -m 700 "$keys"
 gpg_key=$(throwaway_openpgp_key "$keys/gnupg-good")
 gpg_expired=$(throwaway_openpgp_key "$keys/gnupg-expired" faketime -f -3d)
 gpg_locked=$(passphrase=geheim throwaway_openpgp_key "$keys/gnupg-locked")
 password=$(openssl rand -hex 16)
 printf '%s' "$password" >"$keys/password"
-openssl req -x509 -newkey rsa:2048 -nodes -keyout "$keys/ca.key" -out "$keys/ca.pem" -days 30 \
+openssl req -x509 -newkey rsa:3072 -nodes -keyout "$keys/ca.key" -out "$keys/ca.pem" -days 365 \
   -subj '/CN=Rechner Test CA' -addext basicConstraints=critical,CA:TRUE \
   -addext keyUsage=critical,keyCertSign,cRLSign 2>/dev/null
-certificate() {   # certificate NAME USAGE [faketime options]: $keys/NAME.p12, for USAGE, from the test CA
+# certificate NAME USAGE [faketime options]: $keys/NAME.p12, for USAGE, from
+# the test CA, valid $days days (default 30); its key is $key (default
+# rsa:3072), signed with $digest (default sha256).
+certificate() {
   local name=$1 usage=$2; shift 2
-  openssl req -newkey rsa:2048 -nodes -keyout "$keys/$name.key" -out "$keys/$name.csr" -subj "/CN=Rechner $name" 2>/dev/null
+  openssl req -newkey "${key:-rsa:3072}" -nodes -keyout "$keys/$name.key" -out "$keys/$name.csr" -subj "/CN=Rechner $name" 2>/dev/null
   printf 'basicConstraints=CA:FALSE\nkeyUsage=critical,digitalSignature\nextendedKeyUsage=%s\n' "$usage" >"$keys/$name.ext"
   "$@" openssl x509 -req -in "$keys/$name.csr" -CA "$keys/ca.pem" -CAkey "$keys/ca.key" -CAcreateserial \
-    -days 30 -extfile "$keys/$name.ext" -out "$keys/$name.pem" 2>/dev/null
+    "-${digest:-sha256}" -days "${days:-30}" -extfile "$keys/$name.ext" -out "$keys/$name.pem" 2>/dev/null
   openssl pkcs12 -export -inkey "$keys/$name.key" -in "$keys/$name.pem" -certfile "$keys/ca.pem" \
     -out "$keys/$name.p12" -passout "file:$keys/password"
 }
 certificate signing codeSigning
 certificate web serverAuth
 certificate expired codeSigning faketime -f -40d
+digest=sha1 certificate sha1 codeSigning
+key=rsa:2048 certificate short codeSigning
+days=365 certificate tsa critical,timeStamping
 url=https://example.invalid/rechner/$(rechner_version)
+
+# The time-stamp service, on a free port of this machine.
+cat >"$keys/tsa.cnf" <<EOT
+[ tsa ]
+default_tsa = rechner
+[ rechner ]
+serial = $keys/tsa.serial
+signer_cert = $keys/tsa.pem
+certs = $keys/ca.pem
+signer_key = $keys/tsa.key
+signer_digest = sha256
+default_policy = 1.3.6.1.4.1.99999.1
+digests = sha256, sha384, sha512
+accuracy = secs:1
+ess_cert_id_alg = sha256
+EOT
+echo 01 >"$keys/tsa.serial"
+scripts/timestamp-server.py "$keys/tsa.cnf" "$keys/tsa.port" &
+started+=($!)
+wait_for 30 "the time-stamp service to take requests" test -s "$keys/tsa.port"
+timestamps=http://127.0.0.1:$(cat "$keys/tsa.port")/
 
 echo "check-reproducible: first build, signed (TZ=UTC, umask 022, C.UTF-8, $(id -un))"
 (umask 022 && cd "$work/first/$src" && TZ=UTC LC_ALL=C.UTF-8 GNUPGHOME="$keys/gnupg-good" RECHNER_GPG_KEY="$gpg_key" \
    RECHNER_AUTHENTICODE_P12="$keys/signing.p12" RECHNER_AUTHENTICODE_PASSWORD="$password" RECHNER_RELEASE_URL="$url" \
-   scripts/release.sh "$work/first/out" >"$work/first.log" 2>&1) \
+   RECHNER_TIMESTAMP_URL="$timestamps" scripts/release.sh "$work/first/out" >"$work/first.log" 2>&1) \
   || { tail -n 30 "$work/first.log" >&2; fail "the first build failed"; }
 # No password or private key in what it said or in what it wrote.
 ! grep -rqF -e "$password" -e "PRIVATE KEY" "$work/first.log" "$work/first/out" || fail "a password or a private key is in the release or its log"
@@ -96,12 +127,24 @@ for f in SHA256SUMS "rechner-$version.tar.xz"; do
   GNUPGHOME="$keys/gnupg-good" gpg --batch --verify "$first/$f.asc" "$first/$f" 2>/dev/null || fail "gpg does not verify $f.asc"
 done
 GNUPGHOME="$keys/gnupg-good" gpg --batch --verify "$first/apt/InRelease" 2>/dev/null || fail "gpg does not verify apt/InRelease"
-verify() {   # verify FILE: its Authenticode signature, against the test CA
-  osslsigncode verify -CAfile "$keys/ca.pem" -in "$1" >"$work/verify.log" 2>&1 \
-    || { tail -n 5 "$work/verify.log" >&2; fail "osslsigncode does not verify $(basename "$1")"; }
+verify() {   # verify FILE [WHEN]: its Authenticode signature, against the test CA, now or at faketime's WHEN
+  local when=()
+  [ -z "${2:-}" ] || when=(faketime -f "$2")
+  "${when[@]}" osslsigncode verify -CAfile "$keys/ca.pem" -TSA-CAfile "$keys/ca.pem" -in "$1" >"$work/verify.log" 2>&1 \
+    || { tail -n 5 "$work/verify.log" >&2; fail "osslsigncode does not verify $(basename "$1")${2:+ at $2}"; }
 }
 verify "$first/rechner.exe"
 verify "$first/rechner-$version-setup.exe"
+# 40 days on, the certificate has expired: the time stamp keeps the
+# signatures valid; the same signature without one is refused.
+verify "$first/rechner.exe" +40d
+verify "$first/rechner-$version-setup.exe" +40d
+osslsigncode remove-signature -in "$first/rechner.exe" -out "$work/unstamped-unsigned.exe" >/dev/null
+osslsigncode sign -pkcs12 "$keys/signing.p12" -readpass "$keys/password" -h sha256 -in "$work/unstamped-unsigned.exe" \
+  -out "$work/unstamped.exe" >/dev/null
+if faketime -f +40d osslsigncode verify -CAfile "$keys/ca.pem" -in "$work/unstamped.exe" >/dev/null 2>&1; then
+  fail "a signature without a time stamp still verified after its certificate expired: the check past the end proves nothing"
+fi
 (cd "$work" && cmake -E tar xf "$first/rechner-$version-windows-x64.zip")
 cmp -s "$work/rechner-$version-windows-x64/rechner.exe" "$first/rechner.exe" || fail "the zip holds another rechner.exe than the signed one"
 if command -v wine >/dev/null 2>&1; then
@@ -109,6 +152,7 @@ if command -v wine >/dev/null 2>&1; then
   xvfb-run -a bash -c '. scripts/lib.sh && wine_prefix "$1" && wine "$2" /S && wineserver -w' sh "$WINEPREFIX" \
     "$first/rechner-$version-setup.exe" >/dev/null 2>&1 || fail "the signed installer did not install under Wine"
   verify "$WINEPREFIX/drive_c/Program Files/Rechner/uninstall.exe"
+  verify "$WINEPREFIX/drive_c/Program Files/Rechner/uninstall.exe" +40d
   verify "$WINEPREFIX/drive_c/Program Files/Rechner/rechner.exe"
   wineserver -k 2>/dev/null || true
   unset WINEPREFIX
@@ -116,7 +160,7 @@ if command -v wine >/dev/null 2>&1; then
 else
   installed=" (no Wine here: the installed uninstaller is not checked)"
 fi
-echo "check-reproducible: gpg verifies both .asc files and apt/InRelease; osslsigncode verifies rechner.exe, the installer$installed"
+echo "check-reproducible: gpg verifies both .asc files and apt/InRelease; osslsigncode verifies rechner.exe, the installer$installed, also past the certificate's end"
 
 # The same key and certificate on a PKCS#11 token (SoftHSM's): it signs
 # rechner.exe as the release's build does; a token that is not there stops it.
@@ -247,6 +291,9 @@ a locked OpenPGP key|cannot sign (locked|GNUPGHOME=$keys/gnupg-locked RECHNER_GP
 a wrong password|is not the password of|RECHNER_AUTHENTICODE_P12=$keys/signing.p12 RECHNER_AUTHENTICODE_PASSWORD=falsch
 a certificate for web servers|is not for code signing|$(p12 web)
 an expired certificate|has expired|$(p12 expired)
+a certificate signed with SHA-1|is signed with SHA-1|$(p12 sha1) RECHNER_TIMESTAMP_URL=$timestamps
+an RSA key of 2048 bits|is RSA with 2048 bits|$(p12 short) RECHNER_TIMESTAMP_URL=$timestamps
+signing without a time stamp|no RECHNER_TIMESTAMP_URL|$(p12 signing)
 a missing PKCS#12 file|no readable file|RECHNER_AUTHENTICODE_P12=$keys/none.p12 RECHNER_AUTHENTICODE_PASSWORD=x
 a token that is not there|no PKCS#11 module|RECHNER_AUTHENTICODE_PKCS11_MODULE=$keys/none.so RECHNER_AUTHENTICODE_PKCS11_KEY=pkcs11:object=k RECHNER_AUTHENTICODE_PKCS11_CERT=pkcs11:object=c
 signatures with a key|it takes no key|RECHNER_SIGNATURES=$first/signatures $(p12 signing)

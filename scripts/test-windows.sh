@@ -175,15 +175,35 @@ wine "$build/tests/reader_tests.exe" --gtest_brief=1 --gtest_filter='ForeignProg
                  "Publisher    REG_SZ    $publisher" "InstallLocation    REG_SZ    $folder" \
                  "UninstallString    REG_SZ    \"$folder\\uninstall.exe\"" \
                  "QuietUninstallString    REG_SZ    \"$folder\\uninstall.exe\" /S" \
-                 "DisplayIcon    REG_SZ    $folder\\rechner.exe,0" "EstimatedSize"; do
+                 "DisplayIcon    REG_SZ    $folder\\rechner.exe,0" \
+                 "EstimatedSize    REG_DWORD    $(printf %#x $(( ($(cat "$unix"/{rechner.exe,COPYING.txt,uninstall.exe} | wc -c) + 1023) / 1024 )))"; do
       grep -qF -- "$value" <<<"$registered" || fail "$step: not registered under Apps: $value (registered: $registered)"
+    done
+  }
+  # secured STEP FOLDER LOG: the installer set FOLDER's permissions as
+  # Program Files has them (Wine has none: its icacls only logs what it was
+  # asked, into LOG, which is what is checked).
+  secured() {
+    local step=$1 folder=$2 log=$3 want ran
+    ran=$(grep -F 'icacls.exe" ' "$log" | sed 's/.*stub: //; s/\\\\/\\/g') || true
+    for want in "\"$folder\" \"/inheritance:r\" \"/grant:r\" \"*S-1-5-32-544:(OI)(CI)F\" \"*S-1-5-18:(OI)(CI)F\" \"*S-1-5-32-545:(OI)(CI)RX\"" \
+                "\"$folder\" \"/setowner\" \"*S-1-5-32-544\" \"/T\""; do
+      grep -qF -- "$want" <<<"$ran" || fail "$step: the installer did not secure $folder with icacls $want; it ran: ${ran:-no icacls}"
     done
   }
 
   chosen='C:\Werkzeuge\Rechner' moved='C:\Anderswo\Rechner'
-  run 0 "install $version into $chosen" "$setup" /S "/D=$chosen"
+  mkdir -p "$drive/Daten"
+  echo "Eigene Datei" >"$drive/Daten/brief.txt"
+  run 6 "install $version into a folder with other files" "$setup" /S '/D=C:\Daten'
+  wineserver -w
+  [ "$(ls "$drive/Daten")" = brief.txt ] || fail "install into a folder with other files: C:\Daten now holds: $(ls "$drive/Daten")"
+  [ -z "$(cd "$drive" && find . -iname rechner.exe)" ] || fail "install into a folder with other files: installed all the same"
+  WINEDEBUG=fixme+icacls run 0 "install $version into $chosen" "$setup" /S "/D=$chosen" 2>"$work/icacls.log"
   wineserver -w
   installed "install $version into $chosen" "$chosen" "$version"
+  secured "install $version into $chosen" "$chosen" "$work/icacls.log"
+  echo "test-windows: $version refused C:\Daten, which holds a file of its own, and installed into $chosen, secured as Program Files is"
   run 0 "install $version again" "$setup" /S
   wineserver -w
   installed "install $version again" "$chosen" "$version"
@@ -206,9 +226,10 @@ wine "$build/tests/reader_tests.exe" --gtest_brief=1 --gtest_filter='ForeignProg
   run 0 "update to $new_version" "$new_setup" /S
   wineserver -w
   installed "update to $new_version" "$chosen" "$new_version"
-  run 0 "move to $moved" "$new_setup" /S "/D=$moved"
+  WINEDEBUG=fixme+icacls run 0 "move to $moved" "$new_setup" /S "/D=$moved" 2>"$work/icacls.log"
   wineserver -w
   installed "move to $moved" "$moved" "$new_version"
+  secured "move to $moved" "$moved" "$work/icacls.log"
   [ ! -e "$drive/Werkzeuge/Rechner" ] || fail "move to $moved: left behind in $chosen: $(ls "$drive/Werkzeuge/Rechner")"
   echo "test-windows: updated to $new_version in $chosen, then moved to $moved: one copy, one Apps entry"
 

@@ -19,9 +19,10 @@ nsi="$RECHNER_ROOT/data/windows/rechner.nsi"
 product_code=$(sed -n 's/^!define UNINSTALL_KEY ".*\\\([^\\]*\)"$/\1/p' "$nsi")
 running=$(sed -n 's/^!define RUNNING \([0-9]*\)$/\1/p' "$nsi")
 installing=$(sed -n 's/^!define INSTALLER_RUNNING \([0-9]*\)$/\1/p' "$nsi")
+refused=$(sed -n 's/^!define FOLDER_REFUSED \([0-9]*\)$/\1/p' "$nsi")
 summary=$(sed -n 's|^ *<summary>\(.*\)</summary>$|\1|p' "$RECHNER_ROOT/data/org.rechner.Rechner.metainfo.xml.in")
 sha256=$(sha256sum "$setup" | cut -d' ' -f1 | tr a-f A-F)
-for value in "$version" "$publisher" "$product_code" "$running" "$installing" "$summary"; do
+for value in "$version" "$publisher" "$product_code" "$running" "$installing" "$refused" "$summary"; do
   [ -n "$value" ] || { echo "winget-manifests: a value could not be read from the project's files" >&2; exit 1; }
 done
 
@@ -70,6 +71,8 @@ ExpectedReturnCodes:
   ReturnResponse: packageInUse
 - InstallerReturnCode: $installing
   ReturnResponse: installInProgress
+- InstallerReturnCode: $refused
+  ReturnResponse: invalidParameter
 Installers:
 - Architecture: x64
   InstallerUrl: $url/$(basename "$setup")

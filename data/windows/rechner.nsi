@@ -10,7 +10,13 @@
 ; interactive, it asks to close Rechner; silent, it ends with
 ;   4  Rechner is running,
 ;   5  another installer of Rechner is running,
-; and the installation stays as it was. The uninstaller, too, waits for
+;   6  the folder chosen cannot be made one that only administrators change,
+; and the installation stays as it was. The folder gets the permissions of
+; Program Files wherever it is (administrators and SYSTEM change it, users
+; read and run it; administrators own it and all in it): a folder that holds
+; files other than Rechner's is refused, as its other files would change
+; hands. The finish page starts Rechner as the user logged on, through the
+; desktop's shell, not with the installer's administrator rights. The uninstaller, too, waits for
 ; Rechner to be closed (silent: ends with 4) before it removes anything.
 ;
 ; makensis -DVERSION=x.y.z -DPUBLISHER=... -DHOMEPAGE=... [-DSIGN=<command>]
@@ -40,6 +46,7 @@ AllowSkipFiles off
 !define WINDOW_CLASS "RechnerForm1"
 !define RUNNING 4
 !define INSTALLER_RUNNING 5
+!define FOLDER_REFUSED 6
 
 Name "Rechner"
 OutFile "${OUTFILE}"
@@ -61,9 +68,11 @@ VIAddVersionKey /LANG=1031 "LegalCopyright" "Freie Software unter der GNU GPL, V
 
 !define MUI_ICON "${FILES}\rechner.ico"
 !define MUI_UNICON "${FILES}\rechner.ico"
-!define MUI_FINISHPAGE_RUN "$INSTDIR\rechner.exe"
+!define MUI_FINISHPAGE_RUN
+!define MUI_FINISHPAGE_RUN_FUNCTION StartAsUser
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_LICENSE "${FILES}\COPYING.txt"
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE LeaveDirectory
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
@@ -108,6 +117,86 @@ FunctionEnd
 !insertmacro WAIT_FOR_RECHNER ""
 !insertmacro WAIT_FOR_RECHNER "un."
 
+; Whether $INSTDIR may become Rechner's folder: new, empty, the earlier
+; installation's, or holding nothing but Rechner's files. Sets $0 to 1 or 0.
+Function FolderIsFree
+  StrCpy $0 1
+  ${If} $INSTDIR == $Earlier
+    Return
+  ${EndIf}
+  Push $1
+  Push $2
+  FindFirst $1 $2 "$INSTDIR\*"
+  ${DoWhile} $2 != ""
+    ${If} $2 != "."
+    ${AndIf} $2 != ".."
+    ${AndIf} $2 != "rechner.exe"
+    ${AndIf} $2 != "COPYING.txt"
+    ${AndIf} $2 != "uninstall.exe"
+      StrCpy $0 0
+    ${EndIf}
+    FindNext $1 $2
+  ${Loop}
+  FindClose $1
+  Pop $2
+  Pop $1
+FunctionEnd
+
+!define FOLDER_TAKEN "Der Ordner „$INSTDIR“ enthält schon andere Dateien.$\r$\n$\r$\nRechner wird in einen neuen oder leeren Ordner installiert, den nur Administratoren ändern können. Bitte wählen Sie einen anderen Ordner."
+
+Function LeaveDirectory
+  Call FolderIsFree
+  ${If} $0 = 0
+    MessageBox MB_OK|MB_ICONEXCLAMATION "${FOLDER_TAKEN}"
+    Abort   ; back to the folder page
+  ${EndIf}
+FunctionEnd
+
+; icacls from the system folder with ARGUMENTS; on failure the installer
+; ends with FOLDER_REFUSED, saying so, before it writes any file.
+!macro SECURE ARGUMENTS
+  nsExec::ExecToStack '"$SYSDIR\icacls.exe" ${ARGUMENTS}'
+  Pop $0
+  Pop $1
+  ${If} $0 != 0
+    MessageBox MB_OK|MB_ICONSTOP "Der Ordner „$INSTDIR“ lässt sich nicht so einrichten, dass nur Administratoren ihn ändern können ($1). Rechner wurde nicht installiert." /SD IDOK
+    RMDir "$INSTDIR"   ; made here and still empty, or left as it was
+    SetErrorLevel ${FOLDER_REFUSED}
+    Quit
+  ${EndIf}
+!macroend
+
+!macro RESET FILE   ; an earlier FILE's permissions become the folder's
+  ${If} ${FileExists} "$INSTDIR\${FILE}"
+    !insertmacro SECURE '"$INSTDIR\${FILE}" /reset /Q'
+  ${EndIf}
+!macroend
+
+; The folder as Program Files is: its own permissions only (administrators
+; and SYSTEM full control, users read and run, for it and all below it),
+; owned by the administrators, as is everything in it, whose permissions
+; become the folder's.
+Function SecureFolder
+  Call FolderIsFree
+  ${If} $0 = 0
+    MessageBox MB_OK|MB_ICONSTOP "${FOLDER_TAKEN}" /SD IDOK
+    SetErrorLevel ${FOLDER_REFUSED}
+    Quit
+  ${EndIf}
+  CreateDirectory "$INSTDIR"
+  !insertmacro SECURE '"$INSTDIR" /inheritance:r /grant:r *S-1-5-32-544:(OI)(CI)F *S-1-5-18:(OI)(CI)F *S-1-5-32-545:(OI)(CI)RX /Q'
+  !insertmacro SECURE '"$INSTDIR" /setowner *S-1-5-32-544 /T /C /Q'
+  !insertmacro RESET rechner.exe
+  !insertmacro RESET COPYING.txt
+  !insertmacro RESET uninstall.exe
+FunctionEnd
+
+; The finish page's "Rechner starten": through the desktop's shell, so that
+; Rechner runs as the user logged on, not elevated.
+Function StartAsUser
+  Exec '"$WINDIR\explorer.exe" "$INSTDIR\rechner.exe"'
+FunctionEnd
+
 Function .onInit
   ; One installer at a time: a second one ends before it changes anything.
   System::Call 'kernel32::CreateMutexW(p 0, i 0, w "Global\RechnerInstaller") p .r0 ?e'
@@ -122,6 +211,11 @@ Function .onInit
   Call WaitForRechner
 FunctionEnd
 
+!macro ADD_SIZE FILE   ; adds the size of $INSTDIR\FILE, in bytes, to $3
+  ${GetSize} "$INSTDIR" "/M=${FILE} /S=0B /G=0" $0 $1 $2
+  IntOp $3 $3 + $0
+!macroend
+
 Section
   SetShellVarContext all
   ; Again, now that the folder is chosen: Rechner may have been started since.
@@ -133,6 +227,7 @@ Section
     Call WaitForRechner
   ${EndIf}
 
+  Call SecureFolder
   SetOutPath "$INSTDIR"
   ; Over an older or the same version the files are replaced.
   File "${FILES}\rechner.exe"
@@ -158,8 +253,13 @@ Section
   WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
-  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
-  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
+  ; Rechner's own files, in KiB, whatever else the folder may hold.
+  StrCpy $3 1023
+  !insertmacro ADD_SIZE rechner.exe
+  !insertmacro ADD_SIZE COPYING.txt
+  !insertmacro ADD_SIZE uninstall.exe
+  IntOp $3 $3 / 1024
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $3
 SectionEnd
 
 Function un.onInit
