@@ -141,6 +141,7 @@ LC_ALL=de_DE.UTF-8 ctest --test-dir "$build" --output-on-failure
 # What other programs can do to it, done to the rechner.exe the release ships.
 wine "$build/tests/reader_tests.exe" --gtest_brief=1 --gtest_filter='ForeignPrograms.*' "$(winepath -w "$release/rechner.exe")" \
   || fail "the shipped rechner.exe failed the foreign programs' tests above"
+echo "test-windows: the release's rechner.exe ran no foreign click and loaded no DLL put beside it"
 
 
 # The installers, as an administrator runs them, in a Windows of its own.
