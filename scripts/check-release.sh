@@ -2,9 +2,10 @@
 # Checks a release as it ships (RELEASE, default build/releases/this, made
 # by scripts/check-reproducible.sh): its Debian source package unpacks, and
 # a damaged one does not; the program in its package for hardening, its
-# command line without a display, and its start on X11 and on Wayland; the
-# files the package installs (desktop entry, metainfo and manual page
-# valid); lintian on the upload (.changes) as a sponsor runs it. NEXT
+# command line without a display, and its start on X11 and on Wayland with
+# its window named as its desktop entry says; the files the package
+# installs (desktop entry, metainfo and manual page valid, and the AppStream
+# catalogue composed from them as Debian's archive composes it); lintian on the upload (.changes) as a sponsor runs it. NEXT
 # (default build/releases/next, from scripts/next-release.sh) is the release
 # after it. With --install (as root, on a system to spare: CI's fresh roots)
 # the package's autopkgtest runs on it installed, and then it is installed
@@ -81,15 +82,28 @@ expect 2 'unbekannte Option „--gibtsnicht“' --gibtsnicht
 expect 1 'keine grafische Anzeige'
 echo "command line: --version, --help, a bad option and no display answered in German"
 
+# The desktop entry, as menus and docks read it: what its window must be
+# named for a dock to match it to the launcher (StartupWMClass on X11, the
+# entry's file name as app id on Wayland) and the icon it names.
+entries=("$root"/usr/share/applications/*.desktop)
+[ -f "${entries[0]}" ] && [ ${#entries[@]} -eq 1 ] || fail "no single desktop entry in the package"
+entry=${entries[0]}
+wm_class=$(sed -n 's/^StartupWMClass=//p' "$entry")
+app_id=$(basename "$entry" .desktop)
+icon=$(sed -n 's/^Icon=//p' "$entry")
+[ -n "$wm_class" ] && [ -n "$icon" ] || fail "the desktop entry $(basename "$entry") names no StartupWMClass or no Icon"
+
 # It starts and keeps running on X11 (Xvfb) and on Wayland (a headless
-# weston), and names itself so that shells match it to its launcher entry:
-# once its window is there, it is still running and ends on a plain kill.
+# weston), and names itself as its desktop entry says, so that docks match
+# it to its launcher: once its window is there, it is still running and
+# ends on a plain kill.
 set +e
 x11=$(xvfb-run -a -s "-screen 0 1024x768x24" sh -c \
   '"$0" & timeout 60 xdotool search --sync --name "^Form1\$" >/dev/null; xprop -name Form1 WM_CLASS
    kill $! && wait $!; echo "status $?"' "$binary" 2>&1)
 set -e
-has 'WM_CLASS(STRING) = "rechner", "rechner"' "$x11" || fail "no Form1 window of class rechner on X11: $x11"
+has "^WM_CLASS(STRING) = \".*\", \"$wm_class\"\$" "$x11" \
+  || fail "the Form1 window's class on X11 is not the desktop entry's StartupWMClass $wm_class: $x11"
 has 'status 143' "$x11" || fail "rechner did not keep running on X11: $x11"
 runtime=$(mktemp -d)
 XDG_RUNTIME_DIR="$runtime" weston --backend=headless-backend.so --socket=rechner-check --idle-time=0 >"$runtime/weston.log" 2>&1 &
@@ -109,10 +123,11 @@ status=$?
 set -e
 kill $weston 2>/dev/null || true
 wayland=$(cat "$runtime/rechner.log")
-has 'set_app_id("org.rechner.Rechner")' "$wayland" || fail "no Wayland window with app id org.rechner.Rechner"
+has "set_app_id(\"$app_id\")" "$wayland" \
+  || fail "no Wayland window with the desktop entry's name $app_id as app id: $(grep -o 'set_app_id([^)]*)' <<<"$wayland" || echo none set)"
 grep -q 'ack_configure' <<<"$wayland" || fail "no Wayland window was configured"
 [ "$status" -eq 143 ] || fail "rechner did not keep running on Wayland (status $status)"
-echo "start: keeps running on X11 and on Wayland, class rechner, app id org.rechner.Rechner"
+echo "start: keeps running on X11 and on Wayland, class $wm_class and app id $app_id as its desktop entry says"
 
 # The files the package installs.
 for f in bin/rechner share/applications/org.rechner.Rechner.desktop \
@@ -129,7 +144,16 @@ desktop-file-validate "$root/usr/share/applications/org.rechner.Rechner.desktop"
 appstreamcli validate --no-net "$root/usr/share/metainfo/org.rechner.Rechner.metainfo.xml" >/dev/null
 manual=$(zcat "$root/usr/share/man/man1/rechner.1.gz" | groff -man -ww -z 2>&1)
 [ -z "$manual" ] || fail "groff warns about the manual page: $manual"
-echo "files: in place; desktop entry, metainfo and manual page valid"
+# The AppStream catalogue as Debian's archive composes it from the package:
+# no error or warning (the software centres leave out a program with
+# errors), and the entry's icon found in the icon theme it installs.
+NO_COLOR=1 appstreamcli compose --no-net --print-report=full --origin=rechner --prefix=/usr \
+  --result-root="$root/composed" "$root" >"$root/compose.log" 2>&1 || true
+report=$(sed 's/\x1b\[[0-9;]*m//g' "$root/compose.log")
+! has '^  [EW]: ' "$report" || fail "appstreamcli compose reports: $(grep -A2 '^  [EW]: ' <<<"$report")"
+compgen -G "$root/composed/usr/share/swcatalog/icons/rechner/*/$icon.png" >/dev/null \
+  || fail "appstreamcli compose found no icon $icon for the catalogue: $report"
+echo "files: in place; desktop entry, metainfo and manual page valid; AppStream composed without error or warning, icon $icon found"
 
 has 'Depends:.*libqt6widgets6' "$(dpkg-deb -I "$deb")" || fail "package does not depend on Qt"
 

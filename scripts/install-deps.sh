@@ -21,7 +21,7 @@ case "${1:-run}" in
     # package's own tests on it installed), start-up on X11 and
     # Wayland, and the screen reader Orca with its speech, bus and window manager
     packages+=(libgtest-dev debhelper locales clang libclang-rt-dev clang-tidy cppcheck
-               binutils file desktop-file-utils appstream dpkg-dev lintian autopkgtest groff-base
+               binutils file desktop-file-utils appstream appstream-compose dpkg-dev lintian autopkgtest groff-base
                xvfb xauth x11-utils weston
                orca speech-dispatcher speech-dispatcher-espeak-ng espeak-ng at-spi2-core
                dbus openbox xdotool python3 python3-gi gir1.2-atspi-2.0
