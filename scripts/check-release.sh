@@ -37,8 +37,12 @@ new_deb=$(package "$next")
 version=$(dpkg-deb -f "$deb" Version)
 new_version=$(dpkg-deb -f "$new_deb" Version)
 dpkg --compare-versions "$new_version" gt "$version" || fail "$new_deb ($new_version) is not newer than $deb ($version)"
-root=$(mktemp -d)
-trap 'rm -rf "$root"' EXIT
+# One cleanup for all the check makes: its folders, what it installed into
+# the system (with --install), the processes it started.
+root=$(mktemp -d) runtime=$(mktemp -d)
+installed_files=()
+cleanup() { end_started; rm -rf "$root" "$runtime" "${installed_files[@]}"; }
+trap cleanup EXIT
 
 # The source package: dpkg-source unpacks it, its checksums true; with one
 # byte of the debian tarball changed it refuses. The orig tarball holds no
@@ -105,10 +109,9 @@ set -e
 has "^WM_CLASS(STRING) = \".*\", \"$wm_class\"\$" "$x11" \
   || fail "the Form1 window's class on X11 is not the desktop entry's StartupWMClass $wm_class: $x11"
 has 'status 143' "$x11" || fail "rechner did not keep running on X11: $x11"
-runtime=$(mktemp -d)
 XDG_RUNTIME_DIR="$runtime" weston --backend=headless-backend.so --socket=rechner-check --idle-time=0 >"$runtime/weston.log" 2>&1 &
 weston=$!
-trap 'kill $weston 2>/dev/null || true; rm -rf "$runtime" "$root"' EXIT
+started+=("$weston")
 wait_for 60 "weston's socket" test -S "$runtime/rechner-check" || fail "weston did not start: $(cat "$runtime/weston.log")"
 XDG_RUNTIME_DIR="$runtime" WAYLAND_DISPLAY=rechner-check QT_QPA_PLATFORM=wayland WAYLAND_DEBUG=client \
   "$binary" >"$runtime/rechner.log" 2>&1 &
@@ -199,7 +202,7 @@ if $install; then
   done
   keyring=/usr/share/keyrings/rechner-archive-keyring.asc
   sources=/etc/apt/sources.list.d/rechner.sources
-  trap 'rm -rf "$root" "$keyring" "$sources"' EXIT
+  installed_files+=("$keyring" "$sources")
   install -m 644 "$release/signatures/openpgp-key.asc" "$keyring"
   repository() {   # repository RELEASE: the sources entry names RELEASE's apt folder
     printf 'Types: deb\nURIs: file://%s/apt/\nSuites: ./\nSigned-By: %s\n' "$1" "$keyring" >"$sources"

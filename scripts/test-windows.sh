@@ -211,16 +211,18 @@ echo "test-windows: the release's rechner.exe ran no foreign click and loaded no
   echo "test-windows: $version installed into $chosen, and again over itself"
 
   wine "$chosen\\rechner.exe" &
+  rechner=$!
   timeout 120 xdotool search --sync --name '^Form1$' >/dev/null || fail "no window from $chosen\\rechner.exe"
   run 4 "update while Rechner runs" "$new_setup" /S
   installed "update while Rechner runs" "$chosen" "$version"
-  kill "$(pgrep -f 'C:.Werkzeuge.Rechner.rechner.exe')"
+  kill "$rechner"
   wineserver -w
   wine "$new_setup" &
+  interactive=$!
   timeout 120 xdotool search --sync --name '^Installation von Rechner$' >/dev/null || fail "no window of the interactive installer"
   run 5 "update while another installer runs" "$new_setup" /S
   installed "update while another installer runs" "$chosen" "$version"
-  kill "$(pgrep -f "$(basename "$new_setup")")"
+  kill "$interactive"
   wineserver -w
   echo "test-windows: $new_version's installer ended with 4 while Rechner ran and 5 while another installer ran, changing nothing"
 
@@ -234,9 +236,13 @@ echo "test-windows: the release's rechner.exe ran no foreign click and loaded no
   [ ! -e "$drive/Werkzeuge/Rechner" ] || fail "move to $moved: left behind in $chosen: $(ls "$drive/Werkzeuge/Rechner")"
   echo "test-windows: updated to $new_version in $chosen, then moved to $moved: one copy, one Apps entry"
 
-  wine start 'C:\ProgramData\Microsoft\Windows\Start Menu\Programs\Rechner.lnk'
-  window=$(timeout 120 xdotool search --sync --name '^Form1$' | head -n 1) || fail "no window from the Start-menu entry"
-  pid=$(pgrep -f 'C:.Anderswo.Rechner.rechner.exe' | head -n 1) || fail "the Start-menu entry started something else"
+  wine start 'C:\ProgramData\Microsoft\Windows\Start Menu\Programs\Rechner.lnk' 2>"$work/start.log" \
+    || fail "start from the Start-menu entry: Windows could not start it: $(tail -n 3 "$work/start.log" | tr '\n' ' ')"
+  window=$(timeout 120 xdotool search --sync --name '^Form1$' | head -n 1) || fail "start from the Start-menu entry: no Rechner window came"
+  # The window's process, by the id the window gives (_NET_WM_PID).
+  pid=$(xdotool getwindowpid "$window") && started_as=$(tr '\0' ' ' <"/proc/$pid/cmdline") \
+    || fail "start from the Start-menu entry: the window $window names no process"
+  grep -qiF "$moved\\rechner.exe" <<<"$started_as" || fail "start from the Start-menu entry: it started $started_as, not $moved\\rechner.exe"
   # Run in place (_?=), the uninstaller's own status comes back.
   run 4 "uninstall while Rechner runs" "$moved\\uninstall.exe" /S "_?=$moved"
   installed "uninstall while Rechner runs" "$moved" "$new_version"
