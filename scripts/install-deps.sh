@@ -18,10 +18,13 @@ case "${1:-run}" in
   windows) packages=("${windows[@]}") ;;
   test)
     # tests, fuzzing, static analysis, packaging checks (autopkgtest runs the
-    # package's own tests on it installed), start-up on X11 and
-    # Wayland, and the screen reader Orca with its speech, bus and window manager
+    # package's own tests on it installed; AppStream's composer, with the
+    # SVG loader the archive's has, reads the package as the archive does),
+    # start-up on X11 and Wayland, and the screen reader Orca with its
+    # speech, bus and window manager
     packages+=(libgtest-dev debhelper locales clang libclang-rt-dev clang-tidy cppcheck
-               binutils file desktop-file-utils appstream appstream-compose dpkg-dev lintian autopkgtest groff-base
+               binutils file desktop-file-utils appstream appstream-compose librsvg2-common
+               dpkg-dev lintian autopkgtest groff-base
                xvfb xauth x11-utils weston
                orca speech-dispatcher speech-dispatcher-espeak-ng espeak-ng at-spi2-core
                dbus openbox xdotool python3 python3-gi gir1.2-atspi-2.0
