@@ -57,21 +57,42 @@ check_p12() {
     fail "$p12 cannot be read as a PKCS#12 file: $(tail -n 1 <<<"$out")"
   fi
   openssl x509 -noout <<<"$out" 2>/dev/null || fail "$p12 holds no certificate"
-  local subject
-  subject=$(openssl x509 -noout -subject <<<"$out")
-  openssl x509 -noout -checkend 0 <<<"$out" >/dev/null || fail "the certificate in $p12 has expired ($subject, $(openssl x509 -noout -enddate <<<"$out"))"
-  [ "$(openssl x509 -noout -startdate <<<"$out" | cut -d= -f2- | date -f - +%s)" -le "$(date +%s)" ] \
-    || fail "the certificate in $p12 is not valid yet ($subject)"
-  grep -q 'Code Signing' <<<"$(openssl x509 -noout -ext extendedKeyUsage <<<"$out" 2>/dev/null)" \
-    || fail "the certificate in $p12 is not for code signing (its extended key usage lacks codeSigning): $subject"
-  local text algorithm bits
-  text=$(openssl x509 -noout -text <<<"$out")
+  check_certificate "$out" "the certificate in $p12"
+}
+
+# The certificate on the token that RECHNER_AUTHENTICODE_PKCS11_CERT names
+# (its token= and object= or id=), read with OpenSC's pkcs11-tool.
+check_token_certificate() {
+  local uri=$RECHNER_AUTHENTICODE_PKCS11_CERT token object id select=()
+  token=$(sed -n 's/.*[:;]token=\([^;?]*\).*/\1/p' <<<"$uri")
+  object=$(sed -n 's/.*[:;]object=\([^;?]*\).*/\1/p' <<<"$uri")
+  id=$(sed -n 's/.*[:;]id=\([^;?]*\).*/\1/p' <<<"$uri")
+  [ -z "$token" ] || select+=(--token-label "$(printf '%b' "${token//%/\\x}")")
+  [ -z "$object" ] || select+=(--label "$(printf '%b' "${object//%/\\x}")")
+  [ -z "$id" ] || select+=(--id "${id//%/}")
+  command -v pkcs11-tool >/dev/null || fail "checking the token's certificate needs OpenSC's pkcs11-tool (Debian package opensc)"
+  pkcs11-tool --module "$module" "${select[@]}" --read-object --type cert -o "$work/token.der" >/dev/null 2>&1 \
+    || fail "the certificate $uri cannot be read from the PKCS#11 token of $module"
+  check_certificate "$(openssl x509 -inform der -in "$work/token.der")" "the certificate $uri"
+}
+
+# check_certificate PEM WHAT: valid now, for code signing, not signed with
+# SHA-1, its key RSA of 3072 bits or more, or EC of 256 or more.
+check_certificate() {
+  local pem=$1 what=$2 subject text algorithm bits
+  subject=$(openssl x509 -noout -subject <<<"$pem")
+  openssl x509 -noout -checkend 0 <<<"$pem" >/dev/null || fail "$what has expired ($subject, $(openssl x509 -noout -enddate <<<"$pem"))"
+  [ "$(openssl x509 -noout -startdate <<<"$pem" | cut -d= -f2- | date -f - +%s)" -le "$(date +%s)" ] \
+    || fail "$what is not valid yet ($subject)"
+  grep -q 'Code Signing' <<<"$(openssl x509 -noout -ext extendedKeyUsage <<<"$pem" 2>/dev/null)" \
+    || fail "$what is not for code signing (its extended key usage lacks codeSigning): $subject"
+  text=$(openssl x509 -noout -text <<<"$pem")
   algorithm=$(sed -n 's/^ *Signature Algorithm: *//p' <<<"$text" | head -n 1)
-  [[ ${algorithm,,} != *sha1* ]] || fail "the certificate in $p12 is signed with SHA-1 ($algorithm), which Windows no longer trusts: $subject"
+  [[ ${algorithm,,} != *sha1* ]] || fail "$what is signed with SHA-1 ($algorithm), which Windows no longer trusts: $subject"
   bits=$(sed -n 's/^ *Public-Key: *(\([0-9]*\) bit).*/\1/p' <<<"$text" | head -n 1)
   case $(sed -n 's/^ *Public Key Algorithm: *//p' <<<"$text" | head -n 1) in
-    rsaEncryption) [ "${bits:-0}" -ge 3072 ] || fail "the key of the certificate in $p12 is RSA with ${bits:-unknown} bits, under the 3072 a code-signing key needs: $subject" ;;
-    id-ecPublicKey) [ "${bits:-0}" -ge 256 ] || fail "the key of the certificate in $p12 is EC with ${bits:-unknown} bits, under the 256 a code-signing key needs: $subject" ;;
+    rsaEncryption) [ "${bits:-0}" -ge 3072 ] || fail "the key of $what is RSA with ${bits:-unknown} bits, under the 3072 a code-signing key needs: $subject" ;;
+    id-ecPublicKey) [ "${bits:-0}" -ge 256 ] || fail "the key of $what is EC with ${bits:-unknown} bits, under the 256 a code-signing key needs: $subject" ;;
   esac
 }
 
@@ -89,6 +110,7 @@ check() {
       || fail "a PKCS#11 token needs RECHNER_AUTHENTICODE_PKCS11_KEY and RECHNER_AUTHENTICODE_PKCS11_CERT (pkcs11: URIs)"
     ls /usr/lib/*/engines-3/pkcs11.so >/dev/null 2>&1 \
       || fail "PKCS#11 signing needs OpenSSL's pkcs11 engine (Debian package libengine-pkcs11-openssl)"
+    check_token_certificate
   elif [ -n "$signatures" ]; then
     [ -d "$signatures" ] || fail "RECHNER_SIGNATURES: no folder $signatures"
   fi

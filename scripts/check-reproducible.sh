@@ -175,19 +175,20 @@ openssl x509 -in "$keys/signing.pem" -outform der -out "$keys/signing.der"
 pkcs11-tool --module "$module" --token-label rechner --login --pin "$password" --write-object "$keys/signing.der" \
   --type cert --id 01 --label signing >/dev/null 2>&1 || fail "the test certificate could not be put on the token"
 osslsigncode remove-signature -in "$first/rechner.exe" -out "$work/unsigned.exe" >/dev/null
-token() {   # token LABEL: signs a copy of the unsigned rechner.exe with the token LABEL's key
+token() {   # token LABEL: checks the token LABEL's certificate, as release.sh does, and signs a copy of the unsigned rechner.exe with its key
   cp "$work/unsigned.exe" "$work/token.exe"
-  RECHNER_AUTHENTICODE_PKCS11_MODULE="$module" RECHNER_AUTHENTICODE_PASSWORD="$password" \
+  export RECHNER_AUTHENTICODE_PKCS11_MODULE="$module" RECHNER_AUTHENTICODE_PASSWORD="$password" \
     RECHNER_AUTHENTICODE_PKCS11_KEY="pkcs11:token=$1;object=signing;type=private" \
     RECHNER_AUTHENTICODE_PKCS11_CERT="pkcs11:token=$1;object=signing;type=cert" \
-    RECHNER_SIGNATURES_OUT="$work/token-signatures" scripts/authenticode.sh rechner.exe "$work/token.exe" 2>&1
+    RECHNER_SIGNATURES_OUT="$work/token-signatures" RECHNER_TIMESTAMP_URL="$timestamps"
+  scripts/authenticode.sh check 2>&1 && scripts/authenticode.sh rechner.exe "$work/token.exe" 2>&1
 }
 (cd "$work/first/$src" && token rechner) >"$work/token.log" || { cat "$work/token.log" >&2; fail "the PKCS#11 token did not sign"; }
 verify "$work/token.exe"
 if message=$(cd "$work/first/$src" && token anderes); then fail "a token that is not there signed"; fi
-grep -qF "with the PKCS#11 token of $module failed" <<<"$message" || fail "a token that is not there: $message"
+grep -qF "cannot be read from the PKCS#11 token of $module" <<<"$message" || fail "a token that is not there: $message"
 cmp -s "$work/unsigned.exe" "$work/token.exe" || fail "a token that is not there left a changed rechner.exe"
-echo "check-reproducible: a PKCS#11 token signs rechner.exe; a token that is not there stops it"
+echo "check-reproducible: a PKCS#11 token's certificate is checked and its key signs rechner.exe, time-stamped; a token that is not there stops it"
 
 locale=C
 locale -a 2>/dev/null | grep -i '^de_DE\.utf-\?8$' >/dev/null && locale=de_DE.UTF-8

@@ -38,7 +38,7 @@ case "${1:-run}" in
     # its apt repository (dpkg-scanpackages), the source tarball (xz), the
     # Windows downloads, and what signs them (OpenPGP, Authenticode)
     packages+=(build-essential dpkg-dev debhelper libgtest-dev file xz-utils "${windows[@]}" gnupg osslsigncode openssl)
-    [ -z "${RECHNER_AUTHENTICODE_PKCS11_MODULE:-}" ] || packages+=(libengine-pkcs11-openssl) ;;
+    [ -z "${RECHNER_AUTHENTICODE_PKCS11_MODULE:-}" ] || packages+=(libengine-pkcs11-openssl opensc) ;;
   reproducible)
     # scripts/check-reproducible.sh: what a release needs, another clock for
     # the second build, a token for the PKCS#11 signature, a display for
