@@ -151,10 +151,11 @@ manual=$(zcat "$root/usr/share/man/man1/rechner.1.gz" | groff -man -ww -z 2>&1)
 # no error or warning (the software centres leave out a program with
 # errors), and the entry's icon found in the icon theme it installs.
 NO_COLOR=1 appstreamcli compose --no-net --print-report=full --origin=rechner --prefix=/usr \
-  --result-root="$root/composed" "$root" >"$root/compose.log" 2>&1 || true
-report=$(sed 's/\x1b\[[0-9;]*m//g' "$root/compose.log")
+  --result-root="$runtime/composed" "$root" >"$runtime/compose.log" 2>&1 || true
+report=$(sed 's/\x1b\[[0-9;]*m//g' "$runtime/compose.log")
 ! has '^  [EW]: ' "$report" || fail "appstreamcli compose reports: $(grep -A2 '^  [EW]: ' <<<"$report")"
-compgen -G "$root/composed/usr/share/swcatalog/icons/rechner/*/$icon.png" >/dev/null \
+# (PNG, or JPEG XL where the composer has it, as AppStream 1.2 does.)
+compgen -G "$runtime/composed/usr/share/swcatalog/icons/rechner/*/$icon.*" >/dev/null \
   || fail "appstreamcli compose found no icon $icon for the catalogue: $report"
 echo "files: in place; desktop entry, metainfo and manual page valid; AppStream composed without error or warning, icon $icon found"
 
