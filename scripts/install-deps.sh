@@ -35,9 +35,11 @@ case "${1:-run}" in
   release)
     # the Debian package (build-essential, which dpkg-buildpackage requires,
     # and what debian/control's Build-Depends names besides the above) and
-    # its apt repository (dpkg-scanpackages), the source tarball (xz), the
-    # Windows downloads, and what signs them (OpenPGP, Authenticode)
-    packages+=(build-essential dpkg-dev debhelper libgtest-dev file xz-utils "${windows[@]}" gnupg osslsigncode openssl)
+    # its apt repository (dpkg-scanpackages, apt-ftparchive), the source
+    # tarball (xz), the Windows downloads, and what signs them (OpenPGP,
+    # Authenticode)
+    packages+=(build-essential dpkg-dev apt-utils debhelper libgtest-dev file xz-utils "${windows[@]}" gnupg
+               osslsigncode openssl)
     [ -z "${RECHNER_AUTHENTICODE_PKCS11_MODULE:-}" ] || packages+=(libengine-pkcs11-openssl opensc) ;;
   reproducible)
     # scripts/check-reproducible.sh: what a release needs, another clock for

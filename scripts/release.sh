@@ -151,15 +151,12 @@ mkdir -p "$made/apt"
 cp "$made/${package}_amd64.deb" "$made/apt/"
 (cd "$made/apt" && dpkg-scanpackages --multiversion . /dev/null >Packages 2>/dev/null)
 publisher=$(rechner_setting RECHNER_PUBLISHER)
-{
-  echo "Origin: $publisher"
-  echo "Label: $publisher"
-  echo "Architectures: amd64"
-  echo "Date: $(LC_ALL=C date -u -d "@$SOURCE_DATE_EPOCH" '+%a, %d %b %Y %H:%M:%S UTC')"
-  echo "Description: Rechner $version, the Debian package"
-  echo "SHA256:"
-  (cd "$made/apt" && printf ' %s %s Packages\n' "$(sha256sum <Packages | cut -d' ' -f1)" "$(stat -c %s Packages)")
-} >"$made/apt/Release"
+date=$(LC_ALL=C date -u -d "@$SOURCE_DATE_EPOCH" '+%a, %d %b %Y %H:%M:%S UTC')
+(cd "$made/apt" && apt-ftparchive -o APT::FTPArchive::MD5=false -o APT::FTPArchive::SHA1=false \
+   -o "APT::FTPArchive::Release::Origin=$publisher" -o "APT::FTPArchive::Release::Label=$publisher" \
+   -o APT::FTPArchive::Release::Architectures=amd64 -o "APT::FTPArchive::Release::Date=$date" \
+   -o "APT::FTPArchive::Release::Description=Rechner $version, the Debian package" release . >"$work/Release")
+mv "$work/Release" "$made/apt/Release"
 if [ -n "$gpg_key" ]; then
   gpg --batch --yes --local-user "$gpg_key" --digest-algo SHA512 --clearsign -o "$made/apt/InRelease" "$made/apt/Release"
   cp "$made/apt/InRelease" "$made/signatures/"

@@ -3,7 +3,8 @@
 # reproducible build writes instead of its clock: SOURCE_DATE_EPOCH itself
 # when it is set, else the time of the last commit, else (in a tree without
 # .git, as a source tarball has it) the date of the newest entry of
-# debian/changelog. A tree with neither is refused.
+# debian/changelog, as dpkg-parsechangelog reads it. A tree with neither is
+# refused.
 set -eu
 cd "$(dirname "$0")/.."
 if [ -n "${SOURCE_DATE_EPOCH:-}" ]; then
@@ -14,8 +15,12 @@ if [ -e .git ] && command -v git >/dev/null 2>&1 && epoch=$(git log -1 --format=
   echo "$epoch"
   exit 0
 fi
-date=$(sed -n 's/^ -- .*>  \(.*[0-9]\)[[:space:]]*$/\1/p' debian/changelog 2>/dev/null | head -n 1)
-if [ -n "$date" ] && epoch=$(date -u -d "$date" +%s 2>/dev/null); then
+if [ -f debian/changelog ] && ! command -v dpkg-parsechangelog >/dev/null 2>&1; then
+  echo "source-date-epoch: reading the date of debian/changelog needs dpkg-parsechangelog (Debian package dpkg-dev)" >&2
+  exit 1
+fi
+epoch=$(dpkg-parsechangelog -l debian/changelog -STimestamp 2>/dev/null) || epoch=
+if [ -n "$epoch" ]; then
   echo "$epoch"
   exit 0
 fi
