@@ -37,8 +37,8 @@ case "${1:-run}" in
     # and what debian/control's Build-Depends names besides the above) and
     # its apt repository (dpkg-scanpackages, apt-ftparchive), the source
     # tarball (xz), the Windows downloads, and what signs them (OpenPGP,
-    # Authenticode)
-    packages+=(build-essential dpkg-dev apt-utils debhelper libgtest-dev file xz-utils "${windows[@]}" gnupg
+    # Authenticode); dch for the next version's changelog entry
+    packages+=(build-essential dpkg-dev apt-utils devscripts libdistro-info-perl debhelper libgtest-dev file xz-utils "${windows[@]}" gnupg
                osslsigncode openssl)
     [ -z "${RECHNER_AUTHENTICODE_PKCS11_MODULE:-}" ] || packages+=(libengine-pkcs11-openssl opensc) ;;
   reproducible)

@@ -2,8 +2,8 @@
 # Makes VERSION the project's version: writes it into CMakeLists.txt's
 # project(), from which everything that shows the version is made, and puts
 # a new entry dated today at the top of NEWS, of the AppStream release list
-# and of debian/changelog (the package VERSION-1), each with a line for the
-# maintainer to fill in. Refuses,
+# and of debian/changelog (the package VERSION-1, written by dch), each with
+# a line for the maintainer to fill in. Refuses,
 # changing nothing, a version that is not MAJOR.MINOR.PATCH or not newer than
 # the current one, and (in a git clone) a tree with changes not committed.
 # Then: fill in the entries, commit, tag vVERSION, scripts/release.sh.
@@ -23,6 +23,7 @@ IFS=. read -r o1 o2 o3 <<<"$old"
 (( n1 > o1 || (n1 == o1 && (n2 > o2 || (n2 == o2 && n3 > o3))) )) \
   || fail "$new is not newer than the current version $old"
 require_committed new-version || exit 1
+scripts/install-deps.sh release   # dch, and what the release after it needs
 
 contact=$(rechner_setting RECHNER_CONTACT)
 [ -n "$contact" ] || fail "CMakeLists.txt sets no RECHNER_CONTACT"
@@ -33,15 +34,14 @@ grep -q '^  <releases>$' "$metainfo" || fail "$metainfo has no line '  <releases
 # Each file is written beside itself first and moved into place only when
 # all four are written.
 sed "s/^project(rechner VERSION $old /project(rechner VERSION $new /" CMakeLists.txt >CMakeLists.txt.new
-{
-  echo "rechner ($new-1) unstable; urgency=medium"
-  echo
-  echo "  * New upstream release $new. (What changed: write it here.)"
-  echo
-  echo " -- $contact  $(LC_ALL=C date -u -R -d "@$now")"
-  echo
-  cat debian/changelog
-} >debian/changelog.new
+# debian/changelog's entry, by Debian's dch, as the contact.
+cp debian/changelog debian/changelog.new
+name=${contact% <*} email=${contact##*<}
+DEBFULLNAME=$name DEBEMAIL=${email%>} dch --changelog debian/changelog.new --check-dirname-level 0 \
+  --newversion "$new-1" --distribution unstable --force-distribution --urgency medium \
+  "New upstream release $new. (What changed: write it here.)" </dev/null >debian/changelog.log 2>&1 \
+  || { cat debian/changelog.log >&2; rm -f debian/changelog.new debian/changelog.log CMakeLists.txt.new; fail "dch could not write the changelog entry"; }
+rm -f debian/changelog.log
 # NEWS: the new version's heading; it names what was gathered "Since OLD",
 # or opens a section of its own after the first paragraph.
 since=$(grep -cx "Since $old" NEWS || true)
