@@ -100,6 +100,9 @@ cp -r "$src/debian" "$work/debian/rechner-$version/"
 chmod -R u+rwX,go=rX "$work/debian/rechner-$version"
 (cd "$work/debian/rechner-$version" && DEB_BUILD_OPTIONS="noautodbgsym ${DEB_BUILD_OPTIONS:-}" \
    quietly "the Debian package" dpkg-buildpackage -us -uc)
+# Every compile and link of it with the hardening flags Debian asks for
+# (blhc reads the build log as Debian's QA reads its builders' logs).
+blhc --all "$work/log" >"$work/blhc" 2>&1 || { head -n 5 "$work/blhc" >&2; fail "the Debian package's build lacks hardening flags (blhc)"; }
 package=rechner_$version-1
 cp "$work/debian/$package.dsc" "$work/debian/$package.debian.tar.xz" "$work/debian/${package}_amd64.deb" \
   "$work/debian/${package}_amd64.changes" "$work/debian/${package}_amd64.buildinfo" "$made/"
