@@ -47,9 +47,9 @@ if(CMAKE_SCRIPT_MODE_FILE STREQUAL CMAKE_CURRENT_LIST_FILE)
   endif()
   if(wrong)
     list(JOIN wrong "; " wrong)
-    message(FATAL_ERROR "The project is version ${VERSION} (CMakeLists.txt), but ${wrong}. "
+    message(FATAL_ERROR "The project is version ${VERSION} (project.conf), but ${wrong}. "
                         "scripts/new-version.sh writes a version's entries; contact and homepage "
-                        "are set in CMakeLists.txt and written the same in debian/.")
+                        "are set in project.conf and written the same in debian/.")
   endif()
   message(STATUS "the release history names ${VERSION}")
 endif()

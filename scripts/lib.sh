@@ -4,20 +4,14 @@
 # below; it changes no option of the script that sources it.
 RECHNER_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
-# The project's version: the one written in CMakeLists.txt's project().
-rechner_version() {
-  sed -n 's/^project(rechner VERSION \([0-9.]*\).*/\1/p' "$RECHNER_ROOT/CMakeLists.txt"
+# A setting of the project's identity (project.conf): RECHNER_PUBLISHER,
+# say. Read afresh each time, as new-version.sh changes it.
+rechner_identity() {
+  (. "$RECHNER_ROOT/project.conf" && printf '%s\n' "${!1}")
 }
 
-# A value that CMakeLists.txt sets as set(NAME "VALUE"): RECHNER_CONTACT, say.
-rechner_setting() {
-  sed -n "s/^set($1 \"\(.*\)\")\$/\1/p" "$RECHNER_ROOT/CMakeLists.txt"
-}
-
-# The homepage, as project() names it.
-rechner_homepage() {
-  sed -n 's/^ *HOMEPAGE_URL "\(.*\)")*$/\1/p' "$RECHNER_ROOT/CMakeLists.txt"
-}
+# The project's version.
+rechner_version() { rechner_identity RECHNER_VERSION; }
 
 # Whether this tree is a git clone that git can read (a source tarball
 # unpacked is not).

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Makes VERSION the project's version: writes it into CMakeLists.txt's
-# project(), from which everything that shows the version is made, and puts
+# Makes VERSION the project's version: writes it into project.conf, from
+# which everything that shows the version is made, and puts
 # a new entry dated today at the top of NEWS, of the AppStream release list
 # and of debian/changelog (the package VERSION-1, written by dch), each with
 # a line for the maintainer to fill in. Refuses,
@@ -25,22 +25,22 @@ IFS=. read -r o1 o2 o3 <<<"$old"
 require_committed new-version || exit 1
 scripts/install-deps.sh release   # dch, and what the release after it needs
 
-contact=$(rechner_setting RECHNER_CONTACT)
-[ -n "$contact" ] || fail "CMakeLists.txt sets no RECHNER_CONTACT"
+contact=$(rechner_identity RECHNER_CONTACT)
+[ -n "$contact" ] || fail "project.conf sets no RECHNER_CONTACT"
 now=$(date -u +%s)
 metainfo=data/org.rechner.Rechner.metainfo.xml.in
 grep -q '^  <releases>$' "$metainfo" || fail "$metainfo has no line '  <releases>'"
 
 # Each file is written beside itself first and moved into place only when
 # all four are written.
-sed "s/^project(rechner VERSION $old /project(rechner VERSION $new /" CMakeLists.txt >CMakeLists.txt.new
+sed "s/^RECHNER_VERSION=\"$old\"\$/RECHNER_VERSION=\"$new\"/" project.conf >project.conf.new
 # debian/changelog's entry, by Debian's dch, as the contact.
 cp debian/changelog debian/changelog.new
 name=${contact% <*} email=${contact##*<}
 DEBFULLNAME=$name DEBEMAIL=${email%>} dch --changelog debian/changelog.new --check-dirname-level 0 \
   --newversion "$new-1" --distribution unstable --force-distribution --urgency medium \
   "New upstream release $new. (What changed: write it here.)" </dev/null >debian/changelog.log 2>&1 \
-  || { cat debian/changelog.log >&2; rm -f debian/changelog.new debian/changelog.log CMakeLists.txt.new; fail "dch could not write the changelog entry"; }
+  || { cat debian/changelog.log >&2; rm -f debian/changelog.new debian/changelog.log project.conf.new; fail "dch could not write the changelog entry"; }
 rm -f debian/changelog.log
 # NEWS: the new version's heading; it names what was gathered "Since OLD",
 # or opens a section of its own after the first paragraph.
@@ -59,10 +59,10 @@ awk -v version="$new" -v date="$(date -u +%F -d "@$now")" '
     print "      </description>"
     print "    </release>"
   }' "$metainfo" >"$metainfo.new"
-mv CMakeLists.txt.new CMakeLists.txt
+mv project.conf.new project.conf
 mv debian/changelog.new debian/changelog
 mv NEWS.new NEWS
 mv "$metainfo.new" "$metainfo"
-[ "$(rechner_version)" = "$new" ] || fail "CMakeLists.txt could not be changed to $new"
-echo "new-version: $old -> $new in CMakeLists.txt, NEWS, $metainfo and debian/changelog;"
+[ "$(rechner_version)" = "$new" ] || fail "project.conf could not be changed to $new"
+echo "new-version: $old -> $new in project.conf, NEWS, $metainfo and debian/changelog;"
 echo "new-version: describe the changes in the three new entries, commit, tag v$new, then scripts/release.sh"

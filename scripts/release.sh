@@ -153,7 +153,7 @@ fi
 mkdir -p "$made/apt"
 cp "$made/${package}_amd64.deb" "$made/apt/"
 (cd "$made/apt" && dpkg-scanpackages --multiversion . /dev/null >Packages 2>/dev/null)
-publisher=$(rechner_setting RECHNER_PUBLISHER)
+publisher=$(rechner_identity RECHNER_PUBLISHER)
 date=$(LC_ALL=C date -u -d "@$SOURCE_DATE_EPOCH" '+%a, %d %b %Y %H:%M:%S UTC')
 (cd "$made/apt" && apt-ftparchive -o APT::FTPArchive::MD5=false -o APT::FTPArchive::SHA1=false \
    -o "APT::FTPArchive::Release::Origin=$publisher" -o "APT::FTPArchive::Release::Label=$publisher" \
@@ -176,7 +176,7 @@ fi
 
 # winget's manifests for the installer, once its address is known.
 if [ -n "${RECHNER_RELEASE_URL:-}" ]; then
-  scripts/winget-manifests.sh "$made/rechner-$version-setup.exe" "${RECHNER_RELEASE_URL%/}" "$made/winget"
+  scripts/winget.py write "$made/rechner-$version-setup.exe" "$RECHNER_RELEASE_URL" "$made/winget" >/dev/null
 else
   echo "release: RECHNER_RELEASE_URL is not set, so no winget manifests are written"
 fi

@@ -64,51 +64,10 @@ for dll in $(awk '/DLL Name:/ { print tolower($3) }' <<<"$pe"); do
 done
 echo "test-windows: rechner.exe is hardened (DllCharacteristics $(printf %#x "$characteristics"), stack protector, fortified calls) and imports known DLLs only"
 
-# winget's manifests (made with the release's address) against its installer:
-# the same package, version, publisher and locale in all three, schema 1.6 or
-# later, the installer's address, hash, type, scope and elevation; the
-# product code is the Apps key the installer is checked to write below.
-product_code=$(python3 - "$release/winget" "$setup" "$version" "$(rechner_setting RECHNER_PUBLISHER)" <<'EOT'
-import glob, hashlib, os, sys, yaml
-folder, setup, version, publisher = sys.argv[1:]
-def fail(message):
-    sys.exit(f"test-windows: winget manifests in {folder}: {message}")
-manifests = {}
-for path in sorted(glob.glob(os.path.join(folder, "*.yaml"))):
-    with open(path, encoding="utf-8") as f:
-        manifest = yaml.safe_load(f)
-    manifests[manifest.get("ManifestType")] = manifest
-if sorted(manifests) != ["defaultLocale", "installer", "version"]:
-    fail(f"want a version, a defaultLocale and an installer manifest, found {sorted(manifests)}")
-for kind, m in manifests.items():
-    if (m.get("PackageIdentifier"), m.get("PackageVersion")) != (f"{publisher.replace(' ', '')}.Rechner", version):
-        fail(f"{kind} names {m.get('PackageIdentifier')} {m.get('PackageVersion')}, not {publisher}.Rechner {version}")
-    if tuple(int(n) for n in str(m.get("ManifestVersion")).split(".")) < (1, 6, 0):
-        fail(f"{kind} is of schema {m.get('ManifestVersion')}, before 1.6.0")
-locale, installer = manifests["defaultLocale"], manifests["installer"]
-if manifests["version"].get("DefaultLocale") != locale.get("PackageLocale") or locale.get("PackageLocale") != "de-DE":
-    fail("the default locale is not de-DE in both the version and the locale manifest")
-for key in ("Publisher", "PackageName", "License", "ShortDescription"):
-    if not locale.get(key):
-        fail(f"the locale manifest has no {key}")
-if locale["Publisher"] != publisher:
-    fail(f"the publisher is {locale['Publisher']}, not {publisher}")
-entries = installer.get("Installers") or []
-with open(setup, "rb") as f:
-    sha256 = hashlib.sha256(f.read()).hexdigest().upper()
-want = {"InstallerType": "nullsoft", "Scope": "machine", "ElevationRequirement": "elevationRequired"}
-got = {key: installer.get(key) for key in want}
-if got != want:
-    fail(f"the installer entry says {got}, not {want}")
-if len(entries) != 1 or entries[0].get("Architecture") != "x64" \
-        or not str(entries[0].get("InstallerUrl", "")).endswith("/" + os.path.basename(setup)) \
-        or entries[0].get("InstallerSha256") != sha256:
-    fail(f"the installer entry {entries} does not name {os.path.basename(setup)} (x64, SHA256 {sha256})")
-if not installer.get("ProductCode"):
-    fail("the installer manifest has no ProductCode")
-print(installer["ProductCode"])
-EOT
-)
+# winget's manifests (made with the release's address) against its
+# installer; the product code they name is the Apps key the installer is
+# checked to write below.
+product_code=$(scripts/winget.py check "$release/winget" "$setup")
 echo "test-windows: winget's manifests fit $(basename "$setup") (product code $product_code)"
 
 # Debian testing (14 to be) has no Wine: what runs under it is left out there.
@@ -150,7 +109,7 @@ echo "test-windows: the release's rechner.exe ran no foreign click and loaded no
   drive="$WINEPREFIX/drive_c"
   key="HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$product_code"
   link="$drive/ProgramData/Microsoft/Windows/Start Menu/Programs/Rechner.lnk"
-  publisher=$(rechner_setting RECHNER_PUBLISHER)
+  publisher=$(rechner_identity RECHNER_PUBLISHER)
   # Each download's rechner.exe, to tell which one is installed.
   for zip in "$release/$package.zip" "$next/rechner-$new_version-windows-x64.zip"; do
     (cd "$work" && cmake -E tar xf "$zip")

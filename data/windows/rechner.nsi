@@ -8,9 +8,10 @@
 ; changes anything it makes sure that no other installer of Rechner runs and
 ; that Rechner itself does not (Windows cannot replace a running program):
 ; interactive, it asks to close Rechner; silent, it ends with
-;   4  Rechner is running,
-;   5  another installer of Rechner is running,
-;   6  the folder chosen cannot be made one that only administrators change,
+;   RUNNING            Rechner is running,
+;   INSTALLER_RUNNING  another installer of Rechner is running,
+;   FOLDER_REFUSED     the folder chosen cannot be made one that only
+;                      administrators change,
 ; and the installation stays as it was. The folder gets the permissions of
 ; Program Files wherever it is (administrators and SYSTEM change it, users
 ; read and run it; administrators own it and all in it): a folder that holds
@@ -19,7 +20,9 @@
 ; desktop's shell, not with the installer's administrator rights. The uninstaller, too, waits for
 ; Rechner to be closed (silent: ends with 4) before it removes anything.
 ;
-; makensis -DVERSION=x.y.z -DPUBLISHER=... -DHOMEPAGE=... [-DSIGN=<command>]
+; makensis -DVERSION=x.y.z -DPUBLISHER=... -DHOMEPAGE=... -DPRODUCT_CODE=...
+;   -DRUNNING=n -DINSTALLER_RUNNING=n -DFOLDER_REFUSED=n (project.conf's)
+;   [-DSIGN=<command>]
 ;   -DFILES=<folder with rechner.exe, COPYING.txt, rechner.ico> -DOUTFILE=<setup.exe>
 ; With SIGN, "COMMAND NAME FILE" signs the uninstaller before it is packed
 ; and the installer once it is written.
@@ -37,16 +40,17 @@ AllowSkipFiles off
   !finalize '"${SIGN}" rechner-${VERSION}-setup.exe "%1"' = 0
 !endif
 
+!ifndef VERSION | PUBLISHER | HOMEPAGE | PRODUCT_CODE | RUNNING | INSTALLER_RUNNING | FOLDER_REFUSED | FILES | OUTFILE
+  !error "makensis needs every -D the comment above names"
+!endif
+
 !include "MUI2.nsh"
 !include "FileFunc.nsh"
 !include "LogicLib.nsh"
 
-!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Rechner"
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${PRODUCT_CODE}"
 ; The class of Rechner's window (window/win32/form1.cpp).
 !define WINDOW_CLASS "RechnerForm1"
-!define RUNNING 4
-!define INSTALLER_RUNNING 5
-!define FOLDER_REFUSED 6
 
 Name "Rechner"
 OutFile "${OUTFILE}"
