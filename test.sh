@@ -42,6 +42,7 @@ install=()
 if [ "$fresh" = false ]; then
   scripts/analyse.sh build/dev
   scripts/fuzz.sh 20
+  scripts/check-signing.sh build/releases/this
   scripts/check-reproducible.sh build/releases/this
 else
   # One release and the one after it, signed with a throwaway OpenPGP key as

@@ -4,7 +4,7 @@
 # Build-Depends names, as apt-get build-dep reads it (without the tests'
 # ones, the nocheck profile, where no tests are built), and besides it
 # what each job needs that a package build does not.
-# Usage: scripts/install-deps.sh run|test|release|reproducible|bench|windows
+# Usage: scripts/install-deps.sh run|test|release|signing|reproducible|bench|windows
 set -euo pipefail
 . "$(dirname "$0")/lib.sh"
 
@@ -48,18 +48,23 @@ case "${1:-run}" in
     packages=(dpkg-dev blhc apt-utils devscripts libdistro-info-perl file xz-utils "${windows[@]}" gnupg
               osslsigncode openssl python3 python3-yaml)
     [ -z "${RECHNER_AUTHENTICODE_PKCS11_MODULE:-}" ] || packages+=(libengine-pkcs11-openssl opensc) ;;
+  signing)
+    # scripts/check-signing.sh: throwaway keys (OpenPGP, a test CA and a
+    # time-stamp service's certificate), a PKCS#11 token, another clock for
+    # the signatures past the certificate's end, a display for installing
+    # under Wine (where the release has Wine)
+    build_deps=none
+    packages=(faketime gnupg osslsigncode openssl python3 softhsm2 opensc libengine-pkcs11-openssl
+              xvfb xauth) ;;
   reproducible)
-    # scripts/check-reproducible.sh: what a release needs, another clock for
-    # the second build, a token for the PKCS#11 signature, a display for
-    # installing under Wine (where the release has Wine), and Debian's
-    # reprotest for the source package
-    build_deps=all
-    packages=(faketime reprotest dpkg-dev file xz-utils "${windows[@]}" gnupg osslsigncode openssl
-              softhsm2 opensc libengine-pkcs11-openssl xvfb xauth) ;;
+    # scripts/check-reproducible.sh: another clock, diffoscope to show a
+    # difference, and Debian's reprotest for the source package
+    build_deps=none
+    packages=(faketime diffoscope-minimal reprotest python3 python3-yaml) ;;
   bench)
     build_deps=nocheck packages+=(xvfb xauth libx11-dev gcc) ;;
   *)
-    echo "usage: $0 run|test|release|reproducible|bench|windows" >&2
+    echo "usage: $0 run|test|release|signing|reproducible|bench|windows" >&2
     exit 2 ;;
 esac
 missing=()

@@ -4,6 +4,7 @@
   winget.py write SETUP URL OUT   writes them into OUT for SETUP, to be
                                   published under URL
   winget.py check FOLDER SETUP    checks those in FOLDER against SETUP
+  winget.py url FOLDER            the address those in FOLDER were made for
 
 The manifests are the version manifest, the default locale's (de-DE) and
 the installer's. Their values come from where the project keeps them: the
@@ -140,10 +141,21 @@ def check(folder, setup):
     print(installer["ProductCode"])
 
 
+def url(folder):
+    for name in os.listdir(folder):
+        if name.endswith(".installer.yaml"):
+            with open(os.path.join(folder, name), encoding="utf-8") as f:
+                print(yaml.safe_load(f)["Installers"][0]["InstallerUrl"].rsplit("/", 1)[0])
+            return
+    sys.exit(f"winget: no installer manifest in {folder}")
+
+
 if __name__ == "__main__":
     if len(sys.argv) == 5 and sys.argv[1] == "write":
         write(*sys.argv[2:])
     elif len(sys.argv) == 4 and sys.argv[1] == "check":
         check(*sys.argv[2:])
+    elif len(sys.argv) == 3 and sys.argv[1] == "url":
+        url(sys.argv[2])
     else:
-        sys.exit("usage: winget.py write SETUP URL OUT | winget.py check FOLDER SETUP")
+        sys.exit("usage: winget.py write SETUP URL OUT | check FOLDER SETUP | url FOLDER")
