@@ -12,9 +12,32 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace rechner::testing {
+
+// A field that is just a text in memory, for running the keys without a window.
+class TextField final : public DisplayField {
+public:
+    TextField() = default;
+    explicit TextField(std::string text) : text_(std::move(text)) {}
+    std::string get() const override { return text_; }
+    void set(std::string_view text) override { text_ = text; }
+
+private:
+    std::string text_;
+};
+
+// Four in-memory fields together with their DisplayFields view.
+struct TextFields {
+    TextField text1, text2, text3, text5;
+    DisplayFields fields{text1, text2, text3, text5};
+
+    TextFields() = default;
+    TextFields(const TextFields&) = delete;
+    TextFields& operator=(const TextFields&) = delete;
+};
 
 using KeyOperation = std::function<void(CalculatorState&, DisplayFields&)>;
 

@@ -55,13 +55,4 @@ const ControlDescription& fieldControl(FieldRole role);
 // The field with that role among a window's DisplayFields.
 DisplayField& displayField(const DisplayFields& fields, FieldRole role);
 
-// A window's DisplayFields over its four text fields: `fieldFor` gives the
-// field a window made for the description of a text field.
-template <typename FieldFor>
-DisplayFields displayFieldsOf(FieldFor&& fieldFor)
-{
-    return {fieldFor(fieldControl(FieldRole::Variable1)), fieldFor(fieldControl(FieldRole::Variable2)),
-            fieldFor(fieldControl(FieldRole::Result)), fieldFor(fieldControl(FieldRole::Operator))};
-}
-
 } // namespace rechner

@@ -1,7 +1,6 @@
 #include "window/qt/form1.hpp"
 
 #include "window/form1_controls.hpp"
-#include "window/key_press.hpp"
 #include "window/version.hpp"
 
 #include <QAccessible>
@@ -60,20 +59,6 @@ public:
 };
 
 namespace {
-
-// A window text field as the keys see it: its whole text, in UTF-8.
-class LineEditField final : public DisplayField {
-public:
-    explicit LineEditField(QLineEdit* edit) : edit_(edit) {}
-    std::string get() const override { return edit_->text().toStdString(); }
-    void set(std::string_view text) override
-    {
-        edit_->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
-    }
-
-private:
-    QLineEdit* edit_;
-};
 
 // A key of the window: a push button whose caption wraps at its blanks
 // when it is wider than the button (a plain QPushButton never wraps; text()
@@ -228,10 +213,9 @@ Form1::Form1(QWidget* parent) : QWidget(withAccessibleFactory(parent))
         }
     }
 
-    const auto edit = [this](const ControlDescription& c) { return findChild<QLineEdit*>(QString::fromUtf8(c.name)); };
-    fields_ = std::make_unique<DisplayFields>(displayFieldsOf([&](const ControlDescription& c) -> DisplayField& {
-        return *fieldAdapters_.emplace_back(std::make_unique<LineEditField>(edit(c)));
-    }));
+    for (std::size_t i = 0; i < kFieldRoles.size(); ++i) {
+        edits_.at(i) = findChild<QLineEdit*>(QString::fromUtf8(fieldControl(kFieldRoles.at(i)).name));
+    }
     // Each label names the field beside it, also for screen readers.
     for (const ControlDescription& control : kForm1Controls) {
         if (control.kind == ControlKind::Label && control.role != FieldRole::None) {
@@ -244,22 +228,35 @@ Form1::Form1(QWidget* parent) : QWidget(withAccessibleFactory(parent))
 
 Form1::~Form1() = default;
 
-void Form1::click(const ControlDescription& key)
+QLineEdit* Form1::edit(const ControlDescription& field) const
 {
-    const KeyPress done = pressKey(key, state_, *fields_);
-    switch (done.next) {
-    case KeyPress::Next::Nothing:
-        break;
-    case KeyPress::Next::Announce:
-        announcement_->say(QString::fromStdString(done.text));
-        break;
-    case KeyPress::Next::ShowError:
-        report_(this, QString::fromStdString(done.text));
-        break;
-    case KeyPress::Next::End:
-        QCoreApplication::exit(0);   // ends the event loop, and with it the program
-        break;
-    }
+    const auto* role = std::find(kFieldRoles.begin(), kFieldRoles.end(), field.role);
+    return edits_.at(static_cast<std::size_t>(role - kFieldRoles.begin()));
+}
+
+std::string Form1::fieldText(const ControlDescription& field) const
+{
+    return edit(field)->text().toStdString();
+}
+
+void Form1::setFieldText(const ControlDescription& field, std::string_view text)
+{
+    edit(field)->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+void Form1::announce(const std::string& text)
+{
+    announcement_->say(QString::fromStdString(text));
+}
+
+void Form1::showError(const std::string& message)
+{
+    report_(this, QString::fromStdString(message));
+}
+
+void Form1::end()
+{
+    QCoreApplication::exit(0);   // ends the event loop, and with it the program
 }
 
 void Form1::showErrorBox(QWidget* parent, const QString& message)

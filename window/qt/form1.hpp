@@ -1,8 +1,7 @@
 #pragma once
 
-#include "engine/calculator_state.hpp"
-#include "engine/display_fields.hpp"
 #include "window/form1_controls.hpp"
+#include "window/form1_keys.hpp"
 
 #include <QWidget>
 
@@ -11,25 +10,23 @@ class QLineEdit;
 
 #include <array>
 #include <functional>
-#include <memory>
-#include <vector>
 
 namespace rechner {
 
 class Announcement;
 
 // Readies the application for Form1: the name and desktop entry by which
-// desktop shells match the window to its launcher, the screen-reader
-// description of Form1, and Qt's own texts in German (context menus,
-// accessibility actions). Returns whether the German texts were found;
+// desktop shells match the window to its launcher, and Qt's own texts in
+// German (context menus, accessibility actions). Returns whether the German texts were found;
 // without them the program still runs, with Qt's English texts.
 bool prepareApplication(QCoreApplication& app);
 
-// The calculator's only window. It owns the calculator state and the four
-// display fields; a click on a key runs that key's operation, and nothing
+// The calculator's only window, made of Qt's line edits, push buttons and
+// labels; its screen-reader description is installed when the first one is
+// made. A click on a key runs that key's operation (Form1Keys), and nothing
 // else in the window runs any. After each key it tells screen readers which
 // fields the key changed, and to what.
-class Form1 : public QWidget {
+class Form1 : public QWidget, public Form1Keys {
 public:
     // Shows a run-time error to the user; by default a modal message box.
     using ErrorReporter = std::function<void(QWidget* parent, const QString& message)>;
@@ -39,16 +36,17 @@ public:
 
     void setErrorReporter(ErrorReporter reporter) { report_ = std::move(reporter); }
 
-    const CalculatorState& state() const { return state_; }
-
     static void showErrorBox(QWidget* parent, const QString& message);
 
 private:
-    void click(const ControlDescription& key);
+    QLineEdit* edit(const ControlDescription& field) const;
+    std::string fieldText(const ControlDescription& field) const override;
+    void setFieldText(const ControlDescription& field, std::string_view text) override;
+    void announce(const std::string& text) override;
+    void showError(const std::string& message) override;
+    void end() override;
 
-    CalculatorState state_;
-    std::vector<std::unique_ptr<DisplayField>> fieldAdapters_;
-    std::unique_ptr<DisplayFields> fields_;
+    std::array<QLineEdit*, kFieldRoles.size()> edits_{};   // in the order of kFieldRoles
     ErrorReporter report_ = showErrorBox;
     Announcement* announcement_ = nullptr;   // a child, owned by the window
 };

@@ -1,7 +1,6 @@
 #include "window/win32/form1.hpp"
 
 #include "window/form1_controls.hpp"
-#include "window/key_press.hpp"
 
 #include <commctrl.h>
 #include <initguid.h>
@@ -9,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace rechner {
 namespace {
@@ -20,22 +20,6 @@ constexpr DWORD kFrameStyle = WS_OVERLAPPEDWINDOW;
 // A polite live region is read when the screen reader is done speaking.
 constexpr GUID kLiveSettingProperty = {0xc12bcd8e, 0x2a8e, 0x4950, {0x8a, 0xe7, 0x36, 0x25, 0x11, 0x1d, 0x58, 0xeb}};
 constexpr LONG kPolite = 1;
-
-// A window text field as the keys see it: its whole text, in UTF-8.
-class EditField final : public DisplayField {
-public:
-    explicit EditField(HWND edit) : edit_(edit) {}
-    std::string get() const override
-    {
-        std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(edit_)) + 1, L'\0');
-        text.resize(static_cast<std::size_t>(GetWindowTextW(edit_, text.data(), static_cast<int>(text.size()))));
-        return utf8Of(text);
-    }
-    void set(std::string_view text) override { SetWindowTextW(edit_, wideOf(text).c_str()); }
-
-private:
-    HWND edit_;
-};
 
 int scaled(int twips, UINT dpi) { return MulDiv(twips, static_cast<int>(dpi), 1440); }
 
@@ -91,9 +75,22 @@ std::string utf8Of(std::wstring_view wide)
     return utf8;
 }
 
+Form1::ComApartment::ComApartment() : started(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+
+Form1::ComApartment::~ComApartment()
+{
+    if (started) {
+        CoUninitialize();
+    }
+}
+
+void Form1::Release::operator()(IAccPropServices* services) const
+{
+    services->Release();
+}
+
 Form1::Form1()
 {
-    comStarted_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
     // The common controls of the manifest's version, loaded here rather than
     // imported: what they load in turn then follows the program's DLL search
     // order (rechner.exe allows the system folder only), which is not yet in
@@ -141,10 +138,7 @@ Form1::Form1()
     }
     createControls(dpi);
     if (std::find(controls_.begin(), controls_.end(), nullptr) != controls_.end() || announcement_ == nullptr) {
-        forgetAnnotations();
-        SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-        DestroyWindow(window_);
-        window_ = nullptr;
+        tearDown(false);
         return;
     }
     if (const UINT actual = GetDpiForWindow(window_); actual != dpi) {
@@ -160,18 +154,7 @@ Form1::Form1()
 
 Form1::~Form1()
 {
-    if (window_ != nullptr) {
-        // Gone with its owner, the window ends no message loop.
-        forgetAnnotations();
-        SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-        DestroyWindow(window_);
-    }
-    for (const HFONT font : ownFonts_) {
-        DeleteObject(font);
-    }
-    if (comStarted_) {
-        CoUninitialize();
-    }
+    tearDown(false);   // gone with its owner, the window ends no message loop
 }
 
 void Form1::createControls(UINT dpi)
@@ -223,7 +206,7 @@ void Form1::createControls(UINT dpi)
     IAccPropServices* properties = nullptr;
     if (SUCCEEDED(CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER, IID_IAccPropServices,
                                    reinterpret_cast<void**>(&properties)))) {
-        annotations_ = properties;
+        annotations_.reset(properties);
         for (std::size_t i = 0; i < kForm1Controls.size(); ++i) {
             const ControlDescription& c = kForm1Controls[i];
             properties->SetHwndPropStr(controls_[i], static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, PROPID_ACC_NAME,
@@ -239,46 +222,40 @@ void Form1::createControls(UINT dpi)
         properties->SetHwndProp(announcement_, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, kLiveSettingProperty,
                                 polite);
     }
-
-    fields_ = std::make_unique<DisplayFields>(displayFieldsOf([this](const ControlDescription& c) -> DisplayField& {
-        return *fieldAdapters_.emplace_back(std::make_unique<EditField>(control(c.name)));
-    }));
 }
 
 // One font for each control at a DPI, made once for each description the
-// controls share; the window default is the one message boxes use.
+// controls share; the window default is the one message boxes use. The
+// fonts made before stay until the caller lets them go.
 void Form1::setFonts(UINT dpi)
 {
     const auto same = [](const FontDescription& a, const FontDescription& b) {
         return a.family == b.family && a.points == b.points && a.bold == b.bold;
     };
     std::vector<HFONT> fonts;
-    std::vector<HFONT> made;
+    std::vector<OwnedFont> made;
     for (std::size_t i = 0; i < kForm1Controls.size(); ++i) {
         std::size_t first = 0;
         while (!same(kForm1Controls[first].font, kForm1Controls[i].font)) {
             ++first;
         }
         if (first == i) {
-            made.push_back(createFont(kForm1Controls[i].font, dpi));
-            fonts.push_back(made.back());
+            made.emplace_back(createFont(kForm1Controls[i].font, dpi));
+            fonts.push_back(made.back().get());
         } else {
             fonts.push_back(fonts[first]);
         }
     }
     fonts_.swap(fonts);
     ownFonts_.swap(made);
-    for (const HFONT font : made) {
-        DeleteObject(font);
-    }
 }
 
 // Places every control at its twips converted at the DPI given, in fonts of
-// that DPI; at 96 dpi 15 twips are one pixel.
+// that DPI; at 96 dpi 15 twips are one pixel. The old fonts go once no
+// control uses them.
 void Form1::layOut(UINT dpi)
 {
-    const std::vector<HFONT> old = ownFonts_;
-    ownFonts_.clear();
+    const std::vector<OwnedFont> old = std::move(ownFonts_);
     setFonts(dpi);
     for (std::size_t i = 0; i < kForm1Controls.size(); ++i) {
         const ControlDescription& c = kForm1Controls[i];
@@ -286,26 +263,29 @@ void Form1::layOut(UINT dpi)
                      scaled(c.height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
         SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[i]), TRUE);
     }
-    for (const HFONT font : old) {
-        DeleteObject(font);
-    }
 }
 
 // The annotations are kept by the service, not by the controls: they are
 // cleared before the controls go.
-void Form1::forgetAnnotations()
+void Form1::tearDown(bool alreadyGoing)
 {
-    if (annotations_ == nullptr) {
+    if (window_ == nullptr) {
         return;
     }
-    const MSAAPROPID named[] = {PROPID_ACC_NAME, PROPID_ACC_DESCRIPTION};
-    for (const HWND control : controls_) {
-        annotations_->ClearHwndProps(control, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, named, 2);
+    if (annotations_ != nullptr) {
+        const MSAAPROPID named[] = {PROPID_ACC_NAME, PROPID_ACC_DESCRIPTION};
+        for (const HWND control : controls_) {
+            annotations_->ClearHwndProps(control, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, named, 2);
+        }
+        const MSAAPROPID live[] = {kLiveSettingProperty};
+        annotations_->ClearHwndProps(announcement_, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, live, 1);
+        annotations_.reset();
     }
-    const MSAAPROPID live[] = {kLiveSettingProperty};
-    annotations_->ClearHwndProps(announcement_, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, live, 1);
-    annotations_->Release();
-    annotations_ = nullptr;
+    const HWND window = std::exchange(window_, nullptr);
+    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    if (!alreadyGoing) {
+        DestroyWindow(window);
+    }
 }
 
 HWND Form1::control(std::string_view name) const
@@ -381,7 +361,7 @@ LRESULT Form1::handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
         const auto index = static_cast<std::size_t>(id - kFirstControlId);
         if (HIWORD(wParam) == BN_CLICKED && id >= kFirstControlId && index < kForm1Controls.size() &&
             isKey(kForm1Controls[index].kind) && reinterpret_cast<HWND>(lParam) == controls_[index]) {
-            click(index);
+            click(kForm1Controls[index]);
         }
         return 0;   // Return and Escape in a field (IDOK, IDCANCEL) click nothing
     }
@@ -411,9 +391,7 @@ LRESULT Form1::handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
         return DefWindowProcW(window, message, wParam, lParam);
     case WM_DESTROY:
         // The only window is gone: the program ends with status 0.
-        forgetAnnotations();
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        window_ = nullptr;
+        tearDown(true);
         PostQuitMessage(0);
         return 0;
     default:
@@ -421,28 +399,33 @@ LRESULT Form1::handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     }
 }
 
-void Form1::click(std::size_t index)
+std::string Form1::fieldText(const ControlDescription& field) const
 {
-    const KeyPress done = pressKey(kForm1Controls.at(index), state_, *fields_);
-    switch (done.next) {
-    case KeyPress::Next::Nothing:
-        break;
-    case KeyPress::Next::Announce:
-        announce(done.text);
-        break;
-    case KeyPress::Next::ShowError:
-        report_(window_, done.text);
-        break;
-    case KeyPress::Next::End:
-        DestroyWindow(window_);   // the window goes at once; the message loop ends with status 0
-        break;
-    }
+    const HWND edit = control(field.name);
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(edit, text.data(), static_cast<int>(text.size()))));
+    return utf8Of(text);
+}
+
+void Form1::setFieldText(const ControlDescription& field, std::string_view text)
+{
+    SetWindowTextW(control(field.name), wideOf(text).c_str());
 }
 
 void Form1::announce(const std::string& text)
 {
     SetWindowTextW(announcement_, wideOf(text).c_str());
     NotifyWinEvent(EVENT_OBJECT_LIVEREGIONCHANGED, announcement_, OBJID_CLIENT, CHILDID_SELF);
+}
+
+void Form1::showError(const std::string& message)
+{
+    report_(window_, message);
+}
+
+void Form1::end()
+{
+    DestroyWindow(window_);   // the window goes at once; the message loop ends with status 0
 }
 
 void Form1::showErrorBox(HWND owner, const std::string& message)

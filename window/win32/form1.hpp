@@ -1,17 +1,16 @@
 #pragma once
 
-#include "engine/calculator_state.hpp"
-#include "engine/display_fields.hpp"
+#include "window/form1_keys.hpp"
 
 #include <windows.h>
 
 struct IAccPropServices;
 
-#include <array>
 #include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 namespace rechner {
@@ -21,11 +20,10 @@ std::wstring wideOf(std::string_view utf8);
 std::string utf8Of(std::wstring_view wide);
 
 // The calculator's only window, made of the platform's own EDIT, BUTTON and
-// STATIC controls. It owns the calculator state and the four display fields;
-// a click on a key runs that key's operation, and nothing else in the window
-// runs any. After each key it tells screen readers, through a polite live
-// region, which fields the key changed.
-class Form1 {
+// STATIC controls. A click on a key runs that key's operation (Form1Keys),
+// and nothing else in the window runs any. After each key it tells screen
+// readers, through a polite live region, which fields the key changed.
+class Form1 : public Form1Keys {
 public:
     // Shows a run-time error to the user; by default a modal message box.
     using ErrorReporter = std::function<void(HWND owner, const std::string& message)>;
@@ -36,9 +34,7 @@ public:
     // The window is made hidden; show() shows it. window() is null when it
     // could not be made.
     Form1();
-    ~Form1();
-    Form1(const Form1&) = delete;
-    Form1& operator=(const Form1&) = delete;
+    ~Form1() override;
 
     void show(int showCommand);
     // Runs the window's messages until it is gone; returns the exit status,
@@ -55,30 +51,48 @@ public:
     HWND window() const { return window_; }
     HWND control(std::string_view name) const;   // by its name in the description
     HWND announcement() const { return announcement_; }
-    const CalculatorState& state() const { return state_; }
 
 private:
+    struct DeleteFont {
+        void operator()(HFONT font) const { DeleteObject(font); }
+    };
+    using OwnedFont = std::unique_ptr<std::remove_pointer_t<HFONT>, DeleteFont>;
+    struct Release {
+        void operator()(IAccPropServices* services) const;
+    };
+    // COM for this thread, from the window's first moment to its last.
+    struct ComApartment {
+        ComApartment();
+        ~ComApartment();
+        ComApartment(const ComApartment&) = delete;
+        ComApartment& operator=(const ComApartment&) = delete;
+        bool started;
+    };
+
     static LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void createControls(UINT dpi);
     void setFonts(UINT dpi);
     void layOut(UINT dpi);
-    void click(std::size_t index);
-    void announce(const std::string& text);
-    void forgetAnnotations();
+    // Lets go of the window: the screen readers' annotations, its link to
+    // this object and, unless it is already going, the window itself.
+    void tearDown(bool alreadyGoing);
 
+    std::string fieldText(const ControlDescription& field) const override;
+    void setFieldText(const ControlDescription& field, std::string_view text) override;
+    void announce(const std::string& text) override;
+    void showError(const std::string& message) override;
+    void end() override;
+
+    ComApartment com_;   // first made, last gone
     HWND window_ = nullptr;
     std::vector<HWND> controls_;   // in the order of the description
     HWND announcement_ = nullptr;
     HWND lastFocus_ = nullptr;
-    std::vector<HFONT> fonts_;      // each control's, in the order of the description
-    std::vector<HFONT> ownFonts_;   // the distinct ones, deleted with the window
-    CalculatorState state_;
-    std::vector<std::unique_ptr<DisplayField>> fieldAdapters_;
-    std::unique_ptr<DisplayFields> fields_;
+    std::vector<HFONT> fonts_;         // each control's, in the order of the description
+    std::vector<OwnedFont> ownFonts_;  // the distinct ones
     ErrorReporter report_ = showErrorBox;
-    IAccPropServices* annotations_ = nullptr;   // names and live setting given to screen readers
-    bool comStarted_ = false;
+    std::unique_ptr<IAccPropServices, Release> annotations_;   // names and live setting given to screen readers
 };
 
 } // namespace rechner
