@@ -5,6 +5,7 @@
 # cppcheck reads no Qt headers: the Qt macros it needs are in cppcheck-qt.h.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+scripts/install-deps.sh test   # clang, clang-tidy, cppcheck
 build=${1:-build/dev}
 
 # Our own sources, from the tree itself (a source tarball has no .git); the

@@ -4,6 +4,7 @@
 # go to a temporary folder; the committed corpus stays as it is.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+scripts/install-deps.sh test   # clang, clang-tidy, cppcheck
 seconds=${1:-20}
 build=build/fuzz
 
