@@ -34,7 +34,7 @@ case "${1:-run}" in
                xvfb xauth x11-utils weston
                orca speech-dispatcher speech-dispatcher-espeak-ng espeak-ng at-spi2-core
                dbus openbox xdotool python3 python3-gi gir1.2-atspi-2.0
-               xz-utils faketime "${windows[@]}" x11-xkb-utils
+               xz-utils faketime "${windows[@]}" googletest x11-xkb-utils
                gnupg osslsigncode openssl python3-yaml softhsm2 opensc libengine-pkcs11-openssl)
     # Wine runs the Windows program's tests; not every Debian release has it
     optional=(wine wine64) ;;

@@ -178,9 +178,9 @@ Form1::Form1(QWidget* parent) : QWidget(withAccessibleFactory(parent))
         QWidget* widget = nullptr;
         switch (control.kind) {
         case ControlKind::TextField: {
-            auto* edit = new QLineEdit(this);
-            edit->setMaxLength(kFieldCapacity);
-            widget = edit;
+            auto* field = new QLineEdit(this);
+            field->setMaxLength(kFieldCapacity);
+            widget = field;
             break;
         }
         case ControlKind::Key:
