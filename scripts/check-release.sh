@@ -8,7 +8,8 @@
 # catalogue composed from them as Debian's archive composes it); lintian on the upload (.changes) as a sponsor runs it. NEXT
 # (default build/releases/next, from scripts/next-release.sh) is the release
 # after it. With --install (as root, on a system to spare: CI's fresh roots)
-# the package's autopkgtest runs on it installed, and then it is installed
+# the package's autopkgtest runs on it installed (in the clean root
+# RECHNER_TESTBED names, if set), and then it is installed
 # from RELEASE's apt repository as a user does it, updated by apt-get
 # upgrade from NEXT's, started each time, and purged, which must leave none
 # of its files; both repositories must be signed with the same key.
@@ -193,12 +194,23 @@ if $install; then
     [ "$status" -eq 124 ] || fail "installed rechner $1 did not keep running (status $status)"
   }
 
-  # The package's own tests, on the package installed (autopkgtest installs
-  # what they need).
-  autopkgtest "$changes" -- null >"$root/autopkgtest.log" 2>&1 \
-    || { tail -n 30 "$root/autopkgtest.log" >&2; fail "autopkgtest failed"; }
-  sed -n '/@@@ summary$/,$ s/^\([a-z-]*  *[A-Z]\)/autopkgtest: \1/p' "$root/autopkgtest.log"
-  apt purge rechner
+  # The package's own tests, on the package installed with what they need
+  # (autopkgtest installs it): in RECHNER_TESTBED, a clean root of this
+  # Debian release (scripts/fresh-debian.sh makes one), where only what the
+  # package and its tests depend on is installed, as on Debian's CI; else
+  # on this system.
+  if [ -n "${RECHNER_TESTBED:-}" ]; then
+    testbed=(--setup-commands="apt-get update -qq" "$changes" -- chroot "$RECHNER_TESTBED")
+    where="in the clean testbed $RECHNER_TESTBED"
+  else
+    testbed=("$changes" -- null) where="on this system (no RECHNER_TESTBED)"
+  fi
+  autopkgtest "${testbed[@]}" >"$root/autopkgtest.log" 2>&1 \
+    || { tail -n 30 "$root/autopkgtest.log" >&2; fail "autopkgtest $where failed"; }
+  echo "autopkgtest $where:"
+  sed -n '/@@@ summary$/,$ s/^\([a-z-]*  *[A-Z]\)/  \1/p' "$root/autopkgtest.log"
+  grep '^calculate: ' "$root/autopkgtest.log" | sed 's/^/  /' || true
+  [ -n "${RECHNER_TESTBED:-}" ] || apt purge rechner
 
   # The two steps the README gives a user: the key into /usr/share/keyrings/
   # and a sources entry for the repository, signed by it.

@@ -87,6 +87,9 @@ if [ "$release" = testing ]; then
   echo 'Acquire::Check-Valid-Until "false";' >"$root/etc/apt/apt.conf.d/50rechner-fresh-debian"
 fi
 cp -L /etc/resolv.conf "$root/etc/resolv.conf"
+# The roots go when the run ends: dpkg need not wait for every file it
+# unpacks to reach the disk.
+echo force-unsafe-io >"$root/etc/dpkg/dpkg.cfg.d/rechner-fresh-debian"
 
 # The source tarball, as a user downloads it, unpacked.
 scripts/dist.sh --worktree "$work" >/dev/null
@@ -94,20 +97,37 @@ mkdir -p "$root/src"
 tar -C "$root/src" -xJf "$work"/rechner-*.tar.xz
 src=$(cd "$root/src" && ls -d rechner-*)
 
-for fs in proc sys dev; do
-  case $fs in
-    proc) mount -t proc proc "$root/proc" ;;
-    sys) mount -t sysfs sysfs "$root/sys" ;;
-    dev) mount --rbind /dev "$root/dev" && mount --make-rslave "$root/dev" ;;
-  esac
-  mounted+=("$root/$fs")
+# The testbed for the package's autopkgtest (CI only): another copy of the
+# bare root inside this one, with the same archives, where autopkgtest
+# installs the package and what its tests depend on, and nothing else.
+testbed=
+if [ -n "${CI:-}" ]; then
+  testbed=/var/tmp/testbed
+  mkdir -p "$root$testbed"
+  tar -C "$root$testbed" -xf "$base"
+  cp "$root/etc/apt/sources.list" "$root$testbed/etc/apt/sources.list"
+  cp -r "$root/etc/apt/apt.conf.d/." "$root$testbed/etc/apt/apt.conf.d/"
+  cp "$root/etc/dpkg/dpkg.cfg.d/rechner-fresh-debian" "$root$testbed/etc/dpkg/dpkg.cfg.d/"
+  cp -L /etc/resolv.conf "$root$testbed/etc/resolv.conf"
+fi
+
+for dir in "$root" ${testbed:+"$root$testbed"}; do
+  for fs in proc sys dev; do
+    case $fs in
+      proc) mount -t proc proc "$dir/proc" ;;
+      sys) mount -t sysfs sysfs "$dir/sys" ;;
+      dev) mount --rbind /dev "$dir/dev" && mount --make-rslave "$dir/dev" ;;
+    esac
+    mounted+=("$dir/$fs")
+  done
 done
 
 # A clean environment; CI (when set) goes in, so that the package is really
-# installed, updated and purged there as on CI's own machine.
+# installed, updated and purged there as on CI's own machine, and tested
+# in the testbed.
 inside() {
   chroot "$root" /usr/bin/env -i HOME=/root PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-    ${CI:+CI="$CI"} /bin/bash -c "cd /src/$src && $1"
+    ${CI:+CI="$CI"} ${testbed:+RECHNER_TESTBED="$testbed"} /bin/bash -c "cd /src/$src && $1"
 }
 
 # The Debian package as a packager builds it from the source: with only

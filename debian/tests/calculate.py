@@ -1,5 +1,7 @@
 """Presses 7, +, 5 and = in the installed rechner through the accessibility
-bus (AT-SPI) and reads "Resultat" back: it must be 12. Each step waits for
+bus (AT-SPI) and reads "Resultat" back: it must be 12. Then opens that
+field's context menu with a right click, which holds Qt's own texts: they
+must be German, as the package's dependencies make them. Each step waits for
 what it needs, at most a minute (rechner ending stops the wait at once),
 and a failure says which step went astray and what it saw."""
 import os
@@ -108,6 +110,27 @@ try:
                      lambda: "12" if Atspi.Text.get_text(result, 0, -1) == "12" else None,
                      lambda: repr(Atspi.Text.get_text(result, 0, -1)))
     print(f"calculate: 7 + 5 = {shown}")
+    step = "the context menu of Resultat"
+    menus = []
+    listener = Atspi.EventListener.new(
+        lambda event: menus.append(event.source)
+        if event.detail1 and event.source.get_role_name() == "popup menu" else None)
+    listener.register("object:state-changed:showing")
+    box = Atspi.Component.get_extents(result, Atspi.CoordType.SCREEN)
+    subprocess.run(["xdotool", "mousemove", str(box.x + box.width // 2), str(box.y + box.height // 2), "click", "3"],
+                   check=True)
+
+    def shown_menu():
+        while GLib.MainContext.default().iteration(False):
+            pass
+        return menus[-1] if menus else None
+
+    menu = wait_for("a context menu to show", shown_menu)
+    items = [name.split("\t")[0] for name in (menu.get_child_at_index(i).get_name() for i in range(menu.get_child_count()))
+             if name]
+    if not {"Alles auswählen", "Alles markieren"} & set(items):
+        fail(f"Qt's own texts are not German: the context menu reads {items}")
+    print(f"calculate: the context menu of Resultat reads {', '.join(items)}")
 finally:
     for process in reversed(started):
         process.terminate()
