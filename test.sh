@@ -6,7 +6,8 @@
 # the bytes, and runs reprotest on its source package; builds the release
 # after it (a version further); checks the release's source package and
 # Debian package (its program's command line, its start on X11 and Wayland,
-# its files, lintian); listens to the program with the screen reader Orca;
+# its files, lintian); listens to the package's program with the screen
+# reader Orca;
 # then builds the Windows program and runs its tests under Wine (where the
 # Debian release has Wine), and installs, updates and uninstalls the two
 # releases' installers there.
@@ -58,7 +59,5 @@ else
 fi
 scripts/next-release.sh build/releases/this build/releases/next
 scripts/check-release.sh "${install[@]}" build/releases/this build/releases/next
-cmake --preset release >/dev/null
-cmake --build --preset release
-scripts/check-speech.sh build/release/rechner
+scripts/check-speech.sh build/releases/this/rechner_*_amd64.deb
 scripts/test-windows.sh build/releases/this build/releases/next

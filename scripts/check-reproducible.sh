@@ -82,10 +82,11 @@ sed 's/^/  /' "$release/SHA256SUMS"
 # time zone, locale, umask, build path, environment, kernel and number of
 # CPUs varied (not the file order, the user or the host name: that takes
 # FUSE, other users or root privileges it does not use here), and both
-# packages compared.
+# packages compared. The package's tests ran with the release's build: here
+# it is built without them.
 mkdir "$work/reprotest"
 cp "$release"/rechner_*.dsc "$release"/rechner_*.orig.tar.xz "$release"/rechner_*.debian.tar.xz "$work/reprotest/"
-(cd "$work/reprotest" && reprotest --vary=-fileordering,-user_group,-domain_host rechner_*.dsc -- null) \
+(cd "$work/reprotest" && DEB_BUILD_OPTIONS=nocheck reprotest --vary=-fileordering,-user_group,-domain_host rechner_*.dsc -- null) \
   >"$work/reprotest.log" 2>&1 || { grep -v '^\[\|^perl: \|^	L' "$work/reprotest.log" | tail -n 40 >&2; fail "reprotest found the package built twice to differ"; }
 echo "check-reproducible: reprotest built the source package twice with its variations; $(grep -m 1 '^No differences' "$work/reprotest.log")"
 

@@ -8,7 +8,8 @@
 # the next. Orca's speech, read back from its debug log, must hold what each
 # key did and the error message once for every box. From Qt 6.8 on, no
 # utterance may be a role word alone. Every process it starts, it ends.
-# Usage: scripts/check-speech.sh [PROGRAM]   (default: the Release build)
+# Usage: scripts/check-speech.sh [PROGRAM|PACKAGE.deb]   (default: the
+# Release build; of a Debian package, the program it ships)
 # With RECHNER_SPEECH_LOG=DIR set, the logs of every process are kept there;
 # RECHNER_SPEECH_TRIES (8) and RECHNER_SPEECH_LANGUAGES ("de en") change how
 # often the box is opened, and in which languages Orca listens.
@@ -51,11 +52,15 @@ if [ "${1:-}" = --session ]; then
 fi
 
 scripts/install-deps.sh test
-binary=$(realpath "${1:-build/release/rechner}")
-[ -x "$binary" ] || { echo "check-speech: no program at $binary" >&2; exit 1; }
 tries=${RECHNER_SPEECH_TRIES:-8}
 top=$(mktemp -d)
 trap 'end_started; rm -rf "$top"' EXIT
+binary=$(realpath "${1:-build/release/rechner}")
+if [[ $binary == *.deb ]]; then
+  dpkg-deb -x "$binary" "$top/package" || { echo "check-speech: $binary cannot be unpacked" >&2; exit 1; }
+  binary=$top/package/usr/bin/rechner
+fi
+[ -x "$binary" ] || { echo "check-speech: no program at $binary" >&2; exit 1; }
 
 unset WAYLAND_DISPLAY QT_QPA_PLATFORM
 # One display for both passes (Xvfb without a reset between them, or it

@@ -17,5 +17,6 @@ src=$(ls -d "$work"/rechner-*)
 . "$src/scripts/lib.sh"
 IFS=. read -r major minor patch <<<"$(rechner_version)"
 "$src/scripts/new-version.sh" "$major.$minor.$((patch + 1))" >/dev/null
-env -u SOURCE_DATE_EPOCH "$src/scripts/release.sh" "$next" >/dev/null
+# Its tests are this release's, run with it: its package is built without.
+env -u SOURCE_DATE_EPOCH DEB_BUILD_OPTIONS=nocheck "$src/scripts/release.sh" "$next" >/dev/null
 echo "next-release: $next holds $major.$minor.$((patch + 1)), the release after $(basename "$tarball" .tar.xz)"
