@@ -1,14 +1,14 @@
 #pragma once
 
-// Drives the core the way the window does: keys by caption, typed texts
-// straight into a field. Shared by the test programs.
+// How the tests name keys and steps, one vocabulary for every test program:
+// keys by the description's names or captions, typed texts straight into a
+// field; and the core driven the way the window drives it.
 
-#include "conversion/binary_conversion.hpp"
-#include "engine/operations.hpp"
+#include "engine/calculator_state.hpp"
+#include "engine/display_fields.hpp"
+#include "window/form1_controls.hpp"
 
 #include <array>
-#include <functional>
-#include <map>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -39,37 +39,62 @@ struct TextFields {
     TextFields& operator=(const TextFields&) = delete;
 };
 
-using KeyOperation = std::function<void(CalculatorState&, DisplayFields&)>;
-
-// Every key by its caption; the step-back key and the conversions by a short name.
-inline const std::map<std::string, KeyOperation, std::less<>>& keyOperations()
+// The control a test names: any control of the description by its name
+// (txt_Text1, cm_Command13), a key also by its caption, compared with its
+// blanks collapsed ("Schritt zurück" for " Schritt   zurück"); nullptr for
+// a name that names none.
+inline const ControlDescription* namedControl(std::string_view name)
 {
-    static const std::map<std::string, KeyOperation, std::less<>> keys = [] {
-        std::map<std::string, KeyOperation, std::less<>> k;
-        for (int d = 0; d <= 9; ++d) {
-            k[std::to_string(d)] = [d](CalculatorState& s, DisplayFields& f) { enterDigit(s, f, d); };
+    const auto collapsed = [](std::string_view text) {
+        std::string words;
+        for (const char c : text) {
+            if (c != ' ') {
+                words += c;
+            } else if (!words.empty() && words.back() != ' ') {
+                words += ' ';
+            }
         }
-        k["."] = enterPoint;
-        k["Pi"] = enterPi;
-        k["/"] = chooseDivide;
-        k["x"] = chooseMultiply;
-        k["+"] = chooseAdd;
-        k["-"] = minusKey;
-        k["="] = evaluate;
-        k["(x)2"] = square;
-        k["sqrt"] = squareRootKey;
-        k["sin"] = sineKey;
-        k["cos"] = cosineKey;
-        k["tan"] = tangentKey;
-        k["R > M"] = storeMemory;
-        k["R < M"] = recallMemory;
-        k["zurück"] = stepBack;
-        k["löschen"] = clearAll;
-        k["Binär"] = decimalToBinary;
-        k["Dezimal"] = binaryToDecimal;
+        if (!words.empty() && words.back() == ' ') words.pop_back();
+        return words;
+    };
+    for (const ControlDescription& c : kForm1Controls) {
+        if (name == c.name || (isKey(c.kind) && collapsed(name) == collapsed(c.caption))) return &c;
+    }
+    return nullptr;
+}
+
+// Every key the core alone can press, by name: all but the exit key.
+inline const std::vector<std::string>& coreKeys()
+{
+    static const std::vector<std::string> keys = [] {
+        std::vector<std::string> k;
+        for (const ControlDescription& c : kForm1Controls) {
+            if (c.kind == ControlKind::Key) k.emplace_back(c.name);
+        }
         return k;
     }();
     return keys;
+}
+
+// One step of a test, the same in every test program: "@N:text" (N is 1, 2,
+// 3 or 5) puts `text` into field txt_TextN in place of what it held;
+// anything else names a control (namedControl), which is pressed.
+struct Step {
+    const ControlDescription* control = nullptr;   // the one pressed, or the field filled
+    bool fill = false;
+    std::string text;                              // what the field is to hold
+};
+
+inline Step stepOf(std::string_view step)
+{
+    if (step.size() >= 3 && step[0] == '@' && step[2] == ':') {
+        const ControlDescription* field = namedControl(std::string("txt_Text") + step[1]);
+        if (field == nullptr) throw std::invalid_argument("no field " + std::string(step));
+        return {field, true, std::string(step.substr(3))};
+    }
+    const ControlDescription* control = namedControl(step);
+    if (control == nullptr) throw std::invalid_argument("no key " + std::string(step));
+    return {control, false, {}};
 }
 
 using Shown = std::array<std::string, 4>;   // txt_Text1, txt_Text2, txt_Text3, txt_Text5
@@ -78,19 +103,17 @@ struct Keypad {
     CalculatorState state;
     TextFields text;
 
-    // A key caption, or "@N:text" to type `text` into field N (1, 2, 3 or 5),
-    // replacing what it held.
+    // A step (stepOf) on the core alone.
     void step(std::string_view step)
     {
-        if (step.size() >= 3 && step[0] == '@' && step[2] == ':') {
-            field(step[1]).set(step.substr(3));
-            return;
+        const Step s = stepOf(step);
+        if (s.fill) {
+            displayField(text.fields, s.control->role).set(s.text);
+        } else if (s.control->operation != nullptr) {
+            s.control->operation(state, text.fields);
+        } else {
+            throw std::invalid_argument("not a key of the core: " + std::string(step));
         }
-        const auto key = keyOperations().find(step);
-        if (key == keyOperations().end()) {
-            throw std::invalid_argument("unknown key: " + std::string(step));
-        }
-        key->second(state, text.fields);
     }
 
     void press(const std::vector<std::string>& steps)
@@ -101,17 +124,6 @@ struct Keypad {
     }
 
     Shown shown() const { return {text.text1.get(), text.text2.get(), text.text3.get(), text.text5.get()}; }
-
-    DisplayField& field(char n)
-    {
-        switch (n) {
-        case '1': return text.text1;
-        case '2': return text.text2;
-        case '3': return text.text3;
-        case '5': return text.text5;
-        default: throw std::invalid_argument("no such field");
-        }
-    }
 };
 
 // What must hold after any key: at most one operator flag, and an accepted

@@ -1,4 +1,6 @@
 #include "keypad.hpp"
+#include "conversion/binary_conversion.hpp"
+#include "engine/operations.hpp"
 #include "runtime/runtime_error.hpp"
 
 #include <gtest/gtest.h>
@@ -42,7 +44,7 @@ void expectFailure(const std::string& key, const std::string& variable1, ErrorKi
 
 TEST(DecimalToBinary, WritesEightBitsOrAMessage)
 {
-    convert("Binär", {
+    convert("Umrechnung in Binär", {
         {"5", "00000101"},
         {"255", "11111111"},
         {"0", "00000000"},
@@ -63,16 +65,16 @@ TEST(DecimalToBinary, WritesEightBitsOrAMessage)
 
 TEST(DecimalToBinary, FailsOnNonNumbersAndSixteenBitOverflow)
 {
-    expectFailure("Binär", "40000", ErrorKind::Overflow);
-    expectFailure("Binär", "-40000", ErrorKind::Overflow);
-    expectFailure("Binär", "∞", ErrorKind::Overflow);
-    expectFailure("Binär", "", ErrorKind::Conversion);
-    expectFailure("Binär", "fünf", ErrorKind::Conversion);
+    expectFailure("Umrechnung in Binär", "40000", ErrorKind::Overflow);
+    expectFailure("Umrechnung in Binär", "-40000", ErrorKind::Overflow);
+    expectFailure("Umrechnung in Binär", "∞", ErrorKind::Overflow);
+    expectFailure("Umrechnung in Binär", "", ErrorKind::Conversion);
+    expectFailure("Umrechnung in Binär", "fünf", ErrorKind::Conversion);
 }
 
 TEST(BinaryToDecimal, ReadsTheFirstEightCharacters)
 {
-    convert("Dezimal", {
+    convert("Umrechnung in Dezimal", {
         {"11111111", "255"},
         {"10000000", "128"},
         {"00000001", "1"},
@@ -95,9 +97,9 @@ TEST(BinaryToDecimal, ReadsTheFirstEightCharacters)
 
 TEST(BinaryToDecimal, FailsOnNonNumbers)
 {
-    expectFailure("Dezimal", "", ErrorKind::Conversion);
-    expectFailure("Dezimal", "1010101a", ErrorKind::Conversion);
-    expectFailure("Dezimal", "1e999", ErrorKind::Overflow);
+    expectFailure("Umrechnung in Dezimal", "", ErrorKind::Conversion);
+    expectFailure("Umrechnung in Dezimal", "1010101a", ErrorKind::Conversion);
+    expectFailure("Umrechnung in Dezimal", "1e999", ErrorKind::Overflow);
 }
 
 TEST(Conversions, LeaveTheStateAlone)
@@ -105,7 +107,7 @@ TEST(Conversions, LeaveTheStateAlone)
     Keypad pad;
     pad.press({"5", "+", "3", "=", "R > M"});
     const CalculatorState before = pad.state;
-    pad.press({"@1:7", "Binär", "@1:00000111", "Dezimal"});
+    pad.press({"@1:7", "Umrechnung in Binär", "@1:00000111", "Umrechnung in Dezimal"});
     EXPECT_EQ(pad.state.flg_Add, before.flg_Add);
     EXPECT_EQ(pad.state.flg_Variable2Entered, before.flg_Variable2Entered);
     EXPECT_EQ(pad.state.flg_EntryMade, before.flg_EntryMade);

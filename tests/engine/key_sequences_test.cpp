@@ -1,4 +1,5 @@
 #include "keypad.hpp"
+#include "engine/operations.hpp"
 #include "runtime/runtime_error.hpp"
 
 #include <gtest/gtest.h>
@@ -43,12 +44,12 @@ TEST(Entry, RoutesIntoVariable1ThenVariable2)
         {"digit after = extends Variable 2", {"1", "+", "2", "=", "3"}, {"1", "23", "3", "  +"}},
         {"second = uses the longer operand", {"1", "+", "2", "=", "3", "="}, {"1", "23", "24", "  +"}},
         // Which entries mark what, seen through the role of a later "-" or step back.
-        {"point into Variable 2 marks no entry", {"5", "+", ".", "zurück"}, {"5", ".", "", ""}},
+        {"point into Variable 2 marks no entry", {"5", "+", ".", "Schritt zurück"}, {"5", ".", "", ""}},
         {"digit into Variable 2 marks an entry", {"+", "5", "-"}, {"", "-", "", "  +"}},
         {"Pi marks an entry", {"Pi", "-"}, {"3.14159265358979", "", "", "  -"}},
-        {"Pi into Variable 2 marks it entered", {"1", "+", "Pi", "zurück"}, {"1", "", "", "  +"}},
+        {"Pi into Variable 2 marks it entered", {"1", "+", "Pi", "Schritt zurück"}, {"1", "", "", "  +"}},
         {"recall marks an entry", {"R < M", "-"}, {"0", "", "", "  -"}},
-        {"recall into Variable 2 marks it entered", {"1", "+", "R < M", "zurück"}, {"1", "", "", "  +"}},
+        {"recall into Variable 2 marks it entered", {"1", "+", "R < M", "Schritt zurück"}, {"1", "", "", "  +"}},
     });
 }
 
@@ -73,9 +74,9 @@ TEST(Evaluate, ComputesOrWritesGermanMessages)
          {"1", "4.94065645841247E-324", "∞", "  /"}},
         {"three roles of minus", {"-", "3", "-", "-", "2", "="}, {"-3", "-2", "-1", "  -"}},
         {"sign of Variable 1 marks an entry", {"-", "-"}, {"-", "", "", "  -"}},
-        {"sign of Variable 2 marks nothing entered", {"5", "+", "-", "zurück"}, {"5", "-", "", ""}},
-        {"subtraction replaces division", {"8", "/", "2", "zurück", "-", "2", "="}, {"8", "2", "6", "  -"}},
-        {"subtraction replaces addition", {"8", "+", "2", "zurück", "-", "2", "="}, {"8", "2", "6", "  -"}},
+        {"sign of Variable 2 marks nothing entered", {"5", "+", "-", "Schritt zurück"}, {"5", "-", "", ""}},
+        {"subtraction replaces division", {"8", "/", "2", "Schritt zurück", "-", "2", "="}, {"8", "2", "6", "  -"}},
+        {"subtraction replaces addition", {"8", "+", "2", "Schritt zurück", "-", "2", "="}, {"8", "2", "6", "  -"}},
         {"addition replaces division", {"8", "/", "+", "2", "="}, {"8", "2", "10", "  +"}},
         {"product replaces division", {"8", "/", "x", "2", "="}, {"8", "2", "16", "  x"}},
         {"product replaces addition", {"8", "+", "x", "2", "="}, {"8", "2", "16", "  x"}},
@@ -120,23 +121,23 @@ TEST(MemoryStepBackClear, Sequences)
         {"recall replaces Variable 1", {"3", "R > M", "4", "R < M"}, {"3", "", "", ""}},
         {"store marks no entry", {"@1:5", "R > M", "-"}, {"-", "", "", ""}},
         {"store from result after a function", {"9", "sqrt", "R > M", "löschen", "R < M"}, {"3", "", "", ""}},
-        {"step back once", {"1", "2", "+", "3", "zurück"}, {"12", "", "", "  +"}},
-        {"step back twice", {"1", "2", "+", "3", "zurück", "zurück"}, {"12", "", "", ""}},
-        {"step back three times", {"1", "2", "+", "3", "zurück", "zurück", "zurück"}, {"", "", "", ""}},
-        {"step back four times", {"1", "2", "+", "3", "zurück", "zurück", "zurück", "zurück"}, {"", "", "", ""}},
-        {"step back in Variable 1 unmarks the entry", {"5", "zurück", "-"}, {"-", "", "", ""}},
-        {"step back in Variable 1 keeps a typed Variable 2", {"5", "@2:7", "zurück"}, {"", "7", "", ""}},
-        {"step back over the operator: minus subtracts", {"5", "+", "zurück", "-"}, {"5", "", "", "  -"}},
-        {"step back in Variable 2 keeps entry and operator", {"1", "+", "2", "zurück", "3", "="}, {"1", "3", "4", "  +"}},
-        {"after step back minus subtracts", {"5", "x", "3", "zurück", "-", "2", "="}, {"5", "2", "3", "  -"}},
-        {"step back after sqrt returns to Variable 1", {"9", "sqrt", "zurück", "1"}, {"91", "", "3", ""}},
-        {"step back leaves the result", {"2", "+", "3", "=", "zurück"}, {"2", "", "5", "  +"}},
-        {"step back leaves the operator flags", {"8", "+", "zurück", "@5:+", "@2:2", "="}, {"8", "2", "10", "+"}},
+        {"step back once", {"1", "2", "+", "3", "Schritt zurück"}, {"12", "", "", "  +"}},
+        {"step back twice", {"1", "2", "+", "3", "Schritt zurück", "Schritt zurück"}, {"12", "", "", ""}},
+        {"step back three times", {"1", "2", "+", "3", "Schritt zurück", "Schritt zurück", "Schritt zurück"}, {"", "", "", ""}},
+        {"step back four times", {"1", "2", "+", "3", "Schritt zurück", "Schritt zurück", "Schritt zurück", "Schritt zurück"}, {"", "", "", ""}},
+        {"step back in Variable 1 unmarks the entry", {"5", "Schritt zurück", "-"}, {"-", "", "", ""}},
+        {"step back in Variable 1 keeps a typed Variable 2", {"5", "@2:7", "Schritt zurück"}, {"", "7", "", ""}},
+        {"step back over the operator: minus subtracts", {"5", "+", "Schritt zurück", "-"}, {"5", "", "", "  -"}},
+        {"step back in Variable 2 keeps entry and operator", {"1", "+", "2", "Schritt zurück", "3", "="}, {"1", "3", "4", "  +"}},
+        {"after step back minus subtracts", {"5", "x", "3", "Schritt zurück", "-", "2", "="}, {"5", "2", "3", "  -"}},
+        {"step back after sqrt returns to Variable 1", {"9", "sqrt", "Schritt zurück", "1"}, {"91", "", "3", ""}},
+        {"step back leaves the result", {"2", "+", "3", "=", "Schritt zurück"}, {"2", "", "5", "  +"}},
+        {"step back leaves the operator flags", {"8", "+", "Schritt zurück", "@5:+", "@2:2", "="}, {"8", "2", "10", "+"}},
         {"clear", {"2", "+", "3", "=", "löschen"}, {"", "", "", ""}},
         // Each flag "löschen" resets, seen through the keys after it.
         {"clear returns entry to Variable 1", {"7", "+", "löschen", "5"}, {"5", "", "", ""}},
         {"clear unmarks the entry", {"7", "löschen", "-"}, {"-", "", "", ""}},
-        {"clear unmarks Variable 2", {"1", "+", "2", "löschen", "3", "+", "zurück"}, {"3", "", "", ""}},
+        {"clear unmarks Variable 2", {"1", "+", "2", "löschen", "3", "+", "Schritt zurück"}, {"3", "", "", ""}},
         {"clear unsets the operator", {"7", "+", "löschen", "5", "-"}, {"5", "", "", "  -"}},
         {"clear forgets division", {"8", "/", "löschen", "8", "@5:x", "@2:2", "="}, {"8", "2", "", "x"}},
         {"clear forgets multiplication", {"8", "x", "löschen", "8", "@5:x", "@2:2", "="}, {"8", "2", "", "x"}},
@@ -156,7 +157,7 @@ TEST(Flags, FollowTheKeys)
     pad.step("x");
     EXPECT_FALSE(pad.state.flg_Add);
     EXPECT_TRUE(pad.state.flg_Multiply);
-    pad.step("zurück");   // step back leaves the operator flags
+    pad.step("Schritt zurück");   // step back leaves the operator flags
     EXPECT_FALSE(pad.state.flg_OperatorSet);
     EXPECT_TRUE(pad.state.flg_Multiply);
     pad.step("=");        // "=" changes no flag and keeps copies of the texts

@@ -15,13 +15,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     using namespace rechner::testing;
-    static const std::vector<std::string> keys = [] {
-        std::vector<std::string> k;
-        for (const auto& [caption, operation] : keyOperations()) {
-            k.push_back(caption);
-        }
-        return k;
-    }();
+    const std::vector<std::string>& keys = coreKeys();
 
     Keypad pad;
     std::size_t i = 0;

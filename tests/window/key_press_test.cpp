@@ -20,6 +20,8 @@ using namespace rechner;
 using rechner::testing::AnnouncedRow;
 using rechner::testing::kAnnounced;
 using rechner::testing::Keypad;
+using rechner::testing::Step;
+using rechner::testing::stepOf;
 
 namespace {
 
@@ -43,26 +45,19 @@ const std::map<std::string, ControlDescription> kFailingKeys = {
     {"!logic_error", {ControlKind::Key, "", "", 0, 0, 0, 0, {}, "", failing<std::logic_error>}},
 };
 
-// Keys of the description by caption, any control by name, typing as in
-// the core's tests; "!failure" presses a key that throws that failure.
+// The tests' steps (stepOf), pressed through the controller; "!failure"
+// presses a key that throws that failure.
 KeyPress step(Keypad& pad, const std::string& step)
 {
-    if (step.size() >= 3 && step[0] == '@') {
-        pad.step(step);
-        return {};
-    }
     if (step[0] == '!') {
         return pressKey(kFailingKeys.at(step), pad.state, pad.text.fields);
     }
-    // A key by its caption; any control by its name.
-    const auto key = std::find_if(kForm1Controls.begin(), kForm1Controls.end(), [&step](const ControlDescription& c) {
-        return (isKey(c.kind) && step == c.caption) || step == c.name;
-    });
-    if (key == kForm1Controls.end()) {
-        ADD_FAILURE() << "no key " << step;
+    const Step s = stepOf(step);
+    if (s.fill) {
+        pad.step(step);
         return {};
     }
-    return pressKey(*key, pad.state, pad.text.fields);
+    return pressKey(*s.control, pad.state, pad.text.fields);
 }
 
 } // namespace

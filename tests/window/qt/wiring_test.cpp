@@ -1,6 +1,7 @@
 // Clicks and typing on the real widgets: each key runs its operation once,
 // typing runs none, and a run-time error is reported and survived.
 
+#include "keypad.hpp"
 #include "window/design.hpp"
 #include "window/qt/command_line.hpp"
 #include "window/qt/form1.hpp"
@@ -48,23 +49,28 @@ struct Window {
         form.setErrorReporter([this](QWidget*, const QString& message) { reported.push_back(message); });
     }
 
-    QPushButton* key(const std::string& caption)
+    // A key as the tests name it (namedControl).
+    QPushButton* key(const std::string& name)
     {
-        for (auto* button : form.findChildren<QPushButton*>()) {
-            if (button->text().toStdString() == caption) return button;
-        }
-        ADD_FAILURE() << "no key " << caption;
-        return nullptr;
+        const auto* control = rechner::testing::namedControl(name);
+        auto* button = control == nullptr ? nullptr : form.findChild<QPushButton*>(QString::fromUtf8(control->name));
+        if (button == nullptr) ADD_FAILURE() << "no key " << name;
+        return button;
     }
 
     QLineEdit* field(char n) { return form.findChild<QLineEdit*>(QString("txt_Text%1").arg(n)); }
 
-    // A key caption clicks that key; "@N:text" types text into field N.
+    // The tests' steps (stepOf): a key is clicked; "@N:text" is typed into
+    // field N over its whole text, selected first.
     void steps(const std::vector<std::string>& steps)
     {
         for (const auto& step : steps) {
-            if (step.size() >= 3 && step[0] == '@') {
-                type(field(step[1]), QString::fromStdString(step.substr(3)));
+            const rechner::testing::Step s = rechner::testing::stepOf(step);
+            if (s.fill) {
+                auto* edit = form.findChild<QLineEdit*>(QString::fromUtf8(s.control->name));
+                edit->selectAll();
+                QTest::keyClick(edit, Qt::Key_Backspace);
+                type(edit, QString::fromStdString(s.text));
             } else {
                 QTest::mouseClick(key(step), Qt::LeftButton);
             }

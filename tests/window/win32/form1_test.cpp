@@ -1,6 +1,7 @@
 // The Windows window driven through its controls, as Windows delivers clicks
 // and keys: checked against the same tables as the Qt window.
 
+#include "keypad.hpp"
 #include "window/design.hpp"
 #include "window/version.hpp"
 #include "window/win32/form1.hpp"
@@ -58,13 +59,13 @@ struct Window {
         }
     }
 
-    HWND key(const std::string& caption)
+    // A key as the tests name it (namedControl).
+    HWND key(const std::string& name)
     {
-        for (const auto& e : kDesign) {
-            if (e.kind == 'K' && caption == e.caption) return form.control(e.name);
-        }
-        ADD_FAILURE() << "no key " << caption;
-        return nullptr;
+        const auto* control = rechner::testing::namedControl(name);
+        const HWND found = control == nullptr ? nullptr : form.control(control->name);
+        if (found == nullptr) ADD_FAILURE() << "no key " << name;
+        return found;
     }
 
     HWND field(char n) { return form.control(std::string("txt_Text") + n); }
@@ -81,14 +82,17 @@ struct Window {
         pump();
     }
 
-    // A key caption clicks that key; "@N:text" types text into field N.
+    // The tests' steps (stepOf): a key is clicked; "@N:text" is typed into
+    // field N over its whole text, selected first.
     void steps(const std::vector<std::string>& steps)
     {
         for (const auto& step : steps) {
-            if (step.size() >= 3 && step[0] == '@') {
-                const HWND edit = field(step[1]);
-                SendMessageW(edit, EM_SETSEL, GetWindowTextLengthW(edit), GetWindowTextLengthW(edit));
-                for (const wchar_t c : wideOf(step.substr(3))) SendMessageW(edit, WM_CHAR, c, 1);
+            const rechner::testing::Step s = rechner::testing::stepOf(step);
+            if (s.fill) {
+                const HWND edit = form.control(s.control->name);
+                SendMessageW(edit, EM_SETSEL, 0, -1);
+                SendMessageW(edit, WM_CHAR, VK_BACK, 1);
+                for (const wchar_t c : wideOf(s.text)) SendMessageW(edit, WM_CHAR, c, 1);
             } else {
                 SendMessageW(key(step), BM_CLICK, 0, 0);
             }
@@ -241,7 +245,11 @@ TEST(Keys, ClickSpaceOrReturnOnAFocusedKeyRunsItsOperationOnce)
 TEST(Typing, ChangesOnlyTheFieldAndReturnOrEscapeClickNothing)
 {
     Window w;
-    w.steps({"@1:5", "+", "@2:3", "=", "@3:äöü😀"});
+    w.steps({"@1:5", "+", "@2:3", "="});
+    const HWND result = w.field('3');
+    SendMessageW(result, EM_SETSEL, GetWindowTextLengthW(result), GetWindowTextLengthW(result));
+    for (const wchar_t c : wideOf("äöü😀")) SendMessageW(result, WM_CHAR, c, 1);
+    w.pump();
     EXPECT_EQ(w.shown(), (Shown{"5", "3", "8äöü😀", "  +"}));
     EXPECT_FALSE(w.form.state().flg_EntryMade);
     for (const char n : {'1', '2', '3', '5'}) {
