@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Checks a release as it ships (RELEASE, default build/releases/this, made
-# by scripts/check-reproducible.sh): its Debian source package unpacks, and
+# by scripts/check-signing.sh): its Debian source package unpacks, and
 # a damaged one does not; the program in its package for hardening, its
 # command line without a display, and its start on X11 and on Wayland with
 # its window named as its desktop entry says; the files the package
@@ -30,7 +30,7 @@ has() { grep -q "$1" <<<"$2"; }
 
 package() {   # package FOLDER: the Debian package in that release folder
   local debs=("$1"/rechner_*_amd64.deb)
-  [ -f "${debs[0]}" ] && [ ${#debs[@]} -eq 1 ] || fail "no single Debian package in $1 (scripts/check-reproducible.sh and scripts/next-release.sh make the releases)"
+  [ -f "${debs[0]}" ] && [ ${#debs[@]} -eq 1 ] || fail "no single Debian package in $1 (scripts/check-signing.sh and scripts/next-release.sh make the releases)"
   realpath "${debs[0]}"
 }
 deb=$(package "$release")

@@ -4,7 +4,7 @@
 # (without one Wine waits two seconds for every window it hides), in a Wine
 # prefix of their own (build/windows/wineprefix, made once). Then it checks
 # the downloads of a release as they ship, RELEASE (default
-# build/releases/this, made by scripts/check-reproducible.sh), and NEXT
+# build/releases/this, made by scripts/check-signing.sh), and NEXT
 # (default build/releases/next, the release after it, from
 # scripts/next-release.sh):
 # - the zip's contents, and its rechner.exe's hardening and imports;
@@ -32,7 +32,7 @@ build=build/windows
 fail() { echo "test-windows: $*" >&2; exit 1; }
 installer() {   # installer FOLDER: the installer in that release folder
   local found=("$1"/rechner-*-setup.exe)
-  [ -f "${found[0]}" ] && [ ${#found[@]} -eq 1 ] || fail "no single installer in $1 (scripts/check-reproducible.sh and scripts/next-release.sh make the releases)"
+  [ -f "${found[0]}" ] && [ ${#found[@]} -eq 1 ] || fail "no single installer in $1 (scripts/check-signing.sh and scripts/next-release.sh make the releases)"
   realpath "${found[0]}"
 }
 setup=$(installer "$release")
