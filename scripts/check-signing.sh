@@ -169,6 +169,8 @@ cmp -s "$work/unsigned.exe" "$work/token.exe" || fail "a token that is not there
 echo "check-signing: a PKCS#11 token's certificate is checked and its key signs rechner.exe, time-stamped; a token that is not there stops it"
 
 # Bad keys and signatures: release.sh stops, saying which, and writes nothing.
+# (Two rows are found out only once the release is built; its package's
+# tests ran with the first build and are left out here.)
 cp -r "$first/signatures" "$work/mismatched"
 cp "$first/signatures/uninstall.exe.pem" "$work/mismatched/rechner.exe.pem"
 cp -r "$first/signatures" "$work/other-release"
@@ -178,7 +180,7 @@ p12() { echo RECHNER_AUTHENTICODE_P12="$keys/$1.p12" RECHNER_AUTHENTICODE_PASSWO
 while IFS='|' read -r what says settings; do
   rm -rf "$work/refused"
   # shellcheck disable=SC2086
-  if message=$(cd "$work/first/$src" && env $settings scripts/release.sh "$work/refused" 2>&1 </dev/null); then
+  if message=$(cd "$work/first/$src" && env $settings DEB_BUILD_OPTIONS=nocheck scripts/release.sh "$work/refused" 2>&1 </dev/null); then
     fail "$what: release.sh did not stop"
   fi
   grep -qF -- "$says" <<<"$message" || fail "$what: release.sh did not say \"$says\" but: $(tail -n 3 <<<"$message")"
