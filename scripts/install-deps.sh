@@ -25,8 +25,9 @@ case "${1:-run}" in
     # from devscripts reads the packaged program; autopkgtest runs the
     # package's own tests on it installed; AppStream's composer, with the
     # SVG loader the archive's has, reads the package as the archive does),
-    # start-up on X11 and Wayland, and the screen reader Orca with its
-    # speech, bus and window manager
+    # start-up on X11 and Wayland, the screen reader Orca with its speech,
+    # bus and window manager, and the desktops the layout is tried on
+    # (Qt's GTK theme with GNOME's font, qt6ct with Plasma's)
     build_deps=all
     packages+=(clang libclang-rt-dev clang-tidy cppcheck
                binutils file desktop-file-utils appstream appstream-compose librsvg2-common
@@ -35,7 +36,8 @@ case "${1:-run}" in
                orca speech-dispatcher speech-dispatcher-espeak-ng espeak-ng at-spi2-core
                dbus openbox xdotool python3 python3-gi gir1.2-atspi-2.0
                xz-utils faketime "${windows[@]}" googletest x11-xkb-utils
-               gnupg osslsigncode openssl python3-yaml softhsm2 opensc libengine-pkcs11-openssl)
+               gnupg osslsigncode openssl python3-yaml softhsm2 opensc libengine-pkcs11-openssl
+               qt6-gtk-platformtheme qt6ct fonts-cantarell fonts-noto-core)
     # Wine runs the Windows program's tests; not every Debian release has it
     optional=(wine wine64) ;;
   release)

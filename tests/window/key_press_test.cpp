@@ -4,6 +4,7 @@
 #include "keypad.hpp"
 #include "window/design.hpp"
 #include "window/form1_controls.hpp"
+#include "window/form1_layout.hpp"
 #include "window/key_press.hpp"
 
 #include <gtest/gtest.h>
@@ -113,4 +114,40 @@ TEST(KeyPress, TellsTheWindowWhatIsLeftToDo)
         EXPECT_EQ(done.text, row.text) << row.steps.back();
         EXPECT_EQ(pad.text.text1.get(), row.variable1) << row.steps.back();
     }
+}
+
+// The layout's scale for what the toolkit measured of the captions in the
+// default font; the key of "Umrechnung in Dezimal" is 153 x 25 pixels at
+// 96 dpi, the credit line 17 pixels high.
+TEST(LayoutScale, GrowsForTheCaptionsWithinTheScreen)
+{
+    struct Row {
+        const char* what;
+        std::vector<CaptionNeed> needs;
+        double least, most;
+        int dpi;        // the layout's
+        double font;    // the default font's factor
+    };
+    const CaptionNeed fits{2295, 375, 144, 14, 8, 6};
+    const std::vector<Row> rows = {
+        {"captions that fit", {fits}, 1.0, 4.0, 96, 1.0},
+        {"no captions at 144 dpi", {}, 1.5, 4.0, 144, 1.0},
+        {"fitting to the pixel", {{2295, 375, 145, 14, 8, 6}}, 1.0, 4.0, 96, 1.0},
+        {"one pixel too wide", {{2295, 375, 146, 14, 8, 6}}, 1.0, 4.0, 97, 1.0},
+        {"too wide by a tenth", {fits, {2295, 375, 160, 14, 8, 6}}, 1.0, 4.0, 106, 1.0},
+        {"too high", {{5295, 255, 200, 21, 0, 0}, fits}, 1.0, 4.0, 119, 1.0},
+        {"the DPI asks more", {{2295, 375, 160, 14, 8, 6}}, 2.0, 4.0, 192, 1.0},
+        {"a screen too small", {{2295, 375, 298, 14, 8, 6}}, 1.0, 1.25, 120, (153 * 1.25 - 8) / 298},
+        {"a screen smaller than the DPI", {fits}, 1.5, 1.0, 144, 1.0},
+    };
+    for (const Row& row : rows) {
+        const LayoutScale scale = layoutScale(row.needs, row.least, row.most);
+        EXPECT_EQ(scale.dpi(), row.dpi) << row.what;
+        EXPECT_DOUBLE_EQ(scale.layout, row.dpi / 96.0) << row.what;
+        EXPECT_NEAR(scale.font, row.font, 1e-9) << row.what;
+    }
+    EXPECT_EQ(scaledPixels(8220, 96), 548);
+    EXPECT_EQ(scaledPixels(7590, 144), 759);
+    EXPECT_EQ(scaledPixels(735, 106), 54);   // 54.1
+    EXPECT_EQ(scaledPixels(375, 106), 28);   // 27.6
 }

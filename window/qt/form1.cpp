@@ -7,6 +7,7 @@
 #include <QAccessibleWidget>
 #include <QCoreApplication>
 #include <QFont>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -14,11 +15,14 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QStyleOptionButton>
 #include <QStylePainter>
 #include <QTranslator>
 
 #include <algorithm>
+#include <cmath>
+#include <vector>
 
 // The icon lives in a resource of this static library; it must be
 // registered by hand, or the linker drops it.
@@ -95,17 +99,62 @@ protected:
     }
 };
 
-int pixels(int twips) { return twips / kTwipsPerPixel; }
-
-QFont fontFor(const FontDescription& description, const QFont& windowDefault)
+// A control's font at a layout's scale: the window default (the platform
+// theme's interface font) as it is, unless the screen is too small for it;
+// a named font grows with the layout, and is as many pixels as at 96 dpi
+// whatever logical DPI Qt reports, as the boxes are.
+QFont fontFor(const FontDescription& description, const QFont& windowDefault, const LayoutScale& scale,
+              double logicalDpi)
 {
     if (description.family == nullptr) {
-        return windowDefault;
+        QFont font = windowDefault;
+        if (scale.font < 1.0) {
+            if (font.pointSizeF() > 0) {
+                font.setPointSizeF(font.pointSizeF() * scale.font);
+            } else {
+                font.setPixelSize(std::max(1, static_cast<int>(font.pixelSize() * scale.font)));
+            }
+        }
+        return font;
     }
     QFont font(QString::fromUtf8(description.family));
-    font.setPointSizeF(description.points);
+    font.setPointSizeF(description.points * scale.layout * 96.0 / logicalDpi);
     font.setWeight(description.bold ? QFont::Bold : QFont::Normal);
     return font;
+}
+
+// What a caption in the default font needs: its width on one line and its
+// height, and what the style keeps of a key's box for frame and margins.
+CaptionNeed captionNeed(const ControlDescription& control, QWidget* widget)
+{
+    const QFontMetricsF metrics(widget->font());
+    QString caption = QString::fromUtf8(control.caption);
+    CaptionNeed need{control.width, control.height, 0, metrics.height(), 0, 0};
+    if (auto* key = qobject_cast<QPushButton*>(widget)) {
+        caption = caption.trimmed();   // as the key draws it
+        QStyleOptionButton option;
+        option.initFrom(key);
+        option.rect = QRect(0, 0, scaledPixels(control.width, 96), scaledPixels(control.height, 96));
+        const QRect contents = key->style()->subElementRect(QStyle::SE_PushButtonContents, &option, key);
+        need.frameWidth = option.rect.width() - contents.width();
+        need.frameHeight = option.rect.height() - contents.height();
+    }
+    need.textWidth = std::ceil(metrics.horizontalAdvance(caption));
+    return need;
+}
+
+// How many times its reference size the window may be: what the screen's
+// free area holds, less a title bar.
+double screenRoom(const QWidget& form)
+{
+    const QScreen* screen = form.screen();
+    if (screen == nullptr) {
+        return 1.0;
+    }
+    const QRect free = screen->availableGeometry();
+    const double titleBar = 2.0 * QFontMetricsF(form.font()).height();
+    return std::min(free.width() / (kClientWidthTwips / double(kTwipsPerPixel)),
+                    (free.height() - titleBar) / (kClientHeightTwips / double(kTwipsPerPixel)));
 }
 
 // Text fields hold far more than the toolkit's default of 32767 characters,
@@ -167,11 +216,11 @@ Form1::Form1(QWidget* parent) : QWidget(withAccessibleFactory(parent))
     setAccessibleName(windowTitle());
     initResources();
     setWindowIcon(QIcon(QStringLiteral(":/rechner.ico")));
-    resize(pixels(kClientWidthTwips), pixels(kClientHeightTwips));
     // "MS Sans Serif" is not on Linux desktops; the metric twin of Arial stands in.
     QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
 
     QWidget* previous = nullptr;
+    std::vector<QWidget*> widgets;   // in the order of the description
     for (const ControlDescription& control : kForm1Controls) {
         const QString name = QString::fromUtf8(control.name);
         const QString caption = QString::fromUtf8(control.caption);
@@ -203,14 +252,51 @@ Form1::Form1(QWidget* parent) : QWidget(withAccessibleFactory(parent))
         }
         widget->setObjectName(name);
         widget->setAccessibleName(QString::fromUtf8(control.accessibleName));
-        widget->setGeometry(pixels(control.left), pixels(control.top), pixels(control.width), pixels(control.height));
-        widget->setFont(fontFor(control.font, font()));
+        widget->setFont(fontFor(control.font, font(), scale_, 96.0));
+        widgets.push_back(widget);
         if (widget->focusPolicy() != Qt::NoFocus) {
             if (previous != nullptr) {
                 setTabOrder(previous, widget);
             }
             previous = widget;
         }
+    }
+
+    // Laid out for the interface font: as designed where its captions fit,
+    // larger where they need it. Where the screen is too small for that, the
+    // default font is made smaller until they fit, measured anew each time
+    // (a font's width does not follow its size exactly).
+    const double room = screenRoom(*this);
+    double shrink = 1.0;
+    for (int tries = 0; tries < 10; ++tries) {
+        std::vector<CaptionNeed> needs;
+        for (std::size_t i = 0; i < kForm1Controls.size(); ++i) {
+            if (inDefaultFont(kForm1Controls[i])) {
+                needs.push_back(captionNeed(kForm1Controls[i], widgets[i]));
+            }
+        }
+        scale_ = layoutScale(needs, 1.0, room);
+        if (scale_.font >= 1.0) {
+            break;
+        }
+        shrink *= scale_.font;
+        LayoutScale smaller;
+        smaller.font = shrink;
+        for (std::size_t i = 0; i < kForm1Controls.size(); ++i) {
+            if (inDefaultFont(kForm1Controls[i])) {
+                widgets[i]->setFont(fontFor(kForm1Controls[i].font, font(), smaller, 96.0));
+            }
+        }
+    }
+    scale_.font = shrink;
+    const int dpi = scale_.dpi();
+    const double logicalDpi = logicalDpiY() > 0 ? logicalDpiY() : 96.0;
+    resize(scaledPixels(kClientWidthTwips, dpi), scaledPixels(kClientHeightTwips, dpi));
+    for (std::size_t i = 0; i < kForm1Controls.size(); ++i) {
+        const ControlDescription& c = kForm1Controls[i];
+        widgets[i]->setGeometry(scaledPixels(c.left, dpi), scaledPixels(c.top, dpi), scaledPixels(c.width, dpi),
+                                scaledPixels(c.height, dpi));
+        widgets[i]->setFont(fontFor(c.font, font(), scale_, logicalDpi));
     }
 
     for (std::size_t i = 0; i < kFieldRoles.size(); ++i) {

@@ -2,6 +2,7 @@
 
 #include "window/form1_controls.hpp"
 #include "window/form1_keys.hpp"
+#include "window/form1_layout.hpp"
 
 #include <QWidget>
 
@@ -38,6 +39,10 @@ public:
 
     static void showErrorBox(QWidget* parent, const QString& message);
 
+    // The scale the window was laid out at when it was made, for the
+    // interface font and the screen of that moment.
+    const LayoutScale& scale() const { return scale_; }
+
 private:
     QLineEdit* edit(const ControlDescription& field) const;
     std::string fieldText(const ControlDescription& field) const override;
@@ -49,6 +54,7 @@ private:
     std::array<QLineEdit*, kFieldRoles.size()> edits_{};   // in the order of kFieldRoles
     ErrorReporter report_ = showErrorBox;
     Announcement* announcement_ = nullptr;   // a child, owned by the window
+    LayoutScale scale_;
 };
 
 } // namespace rechner

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Runs a window test program as on a desktop of the tests': the settings in
+# desktops/NAME (GTK's or qt6ct's) in a configuration folder of their own,
+# Qt's platform theme THEME (gtk3, qt6ct, or "-" for none) and the screen of
+# desktops/screen-SCREEN.json. Qt's GTK theme reads GTK's settings only with
+# a display, here a virtual one of its own; Qt itself draws offscreen.
+# Usage: on-desktop.sh NAME THEME SCREEN PROGRAM [ARGUMENTS...]
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/../../../scripts/lib.sh"
+name=$1 theme=$2 screen=$3
+shift 3
+work=$(mktemp -d)
+trap 'end_started; rm -rf "$work"' EXIT
+mkdir -m 700 "$work/config" "$work/run"
+[ ! -d "$here/desktops/$name" ] || cp -r "$here/desktops/$name/." "$work/config"
+if [ "$theme" = gtk3 ]; then
+  start_display "$work/xvfb.log"
+  export LSAN_OPTIONS="suppressions=$here/desktops/leaks.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+fi
+[ "$theme" != - ] || theme=
+XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run QT_QPA_PLATFORMTHEME=$theme \
+  QT_QPA_PLATFORM="offscreen:configfile=$here/desktops/screen-$screen.json" RECHNER_TEST_DESKTOP=$name "$@"
