@@ -41,6 +41,19 @@ LayoutScale layoutScale(std::span<const CaptionNeed> needs, double least, double
     return scale;
 }
 
+LayoutScale fitLayout(const std::function<std::vector<CaptionNeed>(double font)>& measure, double least,
+                      double most)
+{
+    double font = 1.0;
+    LayoutScale scale = layoutScale(measure(font), least, most);
+    for (int tries = 0; tries < 10 && scale.font < 1.0; ++tries) {
+        font *= scale.font * 0.98;   // a little more, or it only comes closer and closer
+        scale = layoutScale(measure(font), least, most);
+    }
+    scale.font *= font;
+    return scale;
+}
+
 int scaledPixels(int twips, int dpi)
 {
     return static_cast<int>(std::lround(static_cast<double>(twips) * dpi / (kTwipsPerPixel * kReferenceDpi)));

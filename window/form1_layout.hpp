@@ -2,7 +2,9 @@
 
 #include "window/form1_controls.hpp"
 
+#include <functional>
 #include <span>
+#include <vector>
 
 // How large Form1 is laid out: its twips at the screen's DPI, and larger
 // where the window's default font needs more room than at the reference size,
@@ -32,6 +34,13 @@ struct LayoutScale {
 // screen is too small for the captions, the default font is drawn smaller,
 // so that each caption still fits its box whole.
 LayoutScale layoutScale(std::span<const CaptionNeed> needs, double least, double most);
+
+// layoutScale for what `measure(f)` measures with the default font drawn at f
+// times its size: where the screen is too small, the font is made smaller
+// and measured anew until the captions fit (a font's width does not follow
+// its size exactly), at most ten times.
+LayoutScale fitLayout(const std::function<std::vector<CaptionNeed>(double font)>& measure, double least,
+                      double most);
 
 // A length in twips at a layout's DPI, in pixels.
 int scaledPixels(int twips, int dpi);

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 #include <new>
 #include <stdexcept>
@@ -150,4 +151,24 @@ TEST(LayoutScale, GrowsForTheCaptionsWithinTheScreen)
     EXPECT_EQ(scaledPixels(7590, 144), 759);
     EXPECT_EQ(scaledPixels(735, 106), 54);   // 54.1
     EXPECT_EQ(scaledPixels(375, 106), 28);   // 27.6
+}
+
+// A font whose width shrinks less than its size, on a screen too small: it
+// is measured anew until the caption fits.
+TEST(LayoutScale, ShrinksTheFontUntilTheCaptionsFit)
+{
+    std::vector<double> measured;
+    const auto measure = [&measured](double font) {
+        measured.push_back(font);
+        return std::vector<CaptionNeed>{{2295, 375, 298 * std::pow(font, 0.8), 14 * font, 8, 6}};
+    };
+    const LayoutScale scale = fitLayout(measure, 1.0, 1.25);
+    EXPECT_GE(scale.dpi(), 118);   // as large as the screen allows, or nearly
+    EXPECT_LE(scale.dpi(), 120);
+    EXPECT_GT(measured.size(), 1U);
+    EXPECT_LE(298 * std::pow(scale.font, 0.8) + 8, 153 * scale.layout);
+    EXPECT_GT(298 * std::pow(scale.font, 0.8) + 8, 153 * 1.25 * 0.95);   // not made smaller than it needs
+    measured.clear();
+    EXPECT_EQ(fitLayout(measure, 1.0, 4.0).font, 1.0);
+    EXPECT_EQ(measured, std::vector<double>{1.0});   // measured once where the screen is large enough
 }

@@ -263,32 +263,21 @@ Form1::Form1(QWidget* parent) : QWidget(withAccessibleFactory(parent))
     }
 
     // Laid out for the interface font: as designed where its captions fit,
-    // larger where they need it. Where the screen is too small for that, the
-    // default font is made smaller until they fit, measured anew each time
-    // (a font's width does not follow its size exactly).
-    const double room = screenRoom(*this);
-    double shrink = 1.0;
-    for (int tries = 0; tries < 10; ++tries) {
-        std::vector<CaptionNeed> needs;
-        for (std::size_t i = 0; i < kForm1Controls.size(); ++i) {
-            if (inDefaultFont(kForm1Controls[i])) {
-                needs.push_back(captionNeed(kForm1Controls[i], widgets[i]));
+    // larger where they need it, within the screen.
+    scale_ = fitLayout(
+        [&](double factor) {
+            LayoutScale smaller;
+            smaller.font = factor;
+            std::vector<CaptionNeed> needs;
+            for (std::size_t i = 0; i < kForm1Controls.size(); ++i) {
+                if (inDefaultFont(kForm1Controls[i])) {
+                    widgets[i]->setFont(fontFor(kForm1Controls[i].font, font(), smaller, 96.0));
+                    needs.push_back(captionNeed(kForm1Controls[i], widgets[i]));
+                }
             }
-        }
-        scale_ = layoutScale(needs, 1.0, room);
-        if (scale_.font >= 1.0) {
-            break;
-        }
-        shrink *= scale_.font;
-        LayoutScale smaller;
-        smaller.font = shrink;
-        for (std::size_t i = 0; i < kForm1Controls.size(); ++i) {
-            if (inDefaultFont(kForm1Controls[i])) {
-                widgets[i]->setFont(fontFor(kForm1Controls[i].font, font(), smaller, 96.0));
-            }
-        }
-    }
-    scale_.font = shrink;
+            return needs;
+        },
+        1.0, screenRoom(*this));
     const int dpi = scale_.dpi();
     const double logicalDpi = logicalDpiY() > 0 ? logicalDpiY() : 96.0;
     resize(scaledPixels(kClientWidthTwips, dpi), scaledPixels(kClientHeightTwips, dpi));
