@@ -87,14 +87,14 @@ end_started() {
   started=()
 }
 
-# start_display LOG: a virtual X display of its own (Xvfb, 1024 x 768,
-# without -noreset it would forget its root window's properties whenever
-# its last client goes), DISPLAY set to it once it takes clients; fails
-# with Xvfb's log, in LOG, when it does not come up.
+# start_display LOG [SIZE]: a virtual X display of its own (Xvfb, SIZE
+# pixels, 1024x768 unless told; without -noreset it would forget its root
+# window's properties whenever its last client goes), DISPLAY set to it once
+# it takes clients; fails with Xvfb's log, in LOG, when it does not come up.
 start_display() {
-  local log=$1 number i
+  local log=$1 size=${2:-1024x768} number i
   number=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$number" 2>"$log" &
+  Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -noreset 3>"$number" 2>"$log" &
   started+=($!)
   for ((i = 0; i < 600; i++)); do
     [ -s "$number" ] && break

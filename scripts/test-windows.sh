@@ -88,7 +88,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-start_display "$work/xvfb.log"
+start_display "$work/xvfb.log" 1920x1200   # room for the window at a message font of 200 %
 setxkbmap de   # read by Wine's server when it starts: umlauts typed arrive
 openbox >/dev/null 2>&1 &
 started+=($!)

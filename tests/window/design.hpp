@@ -3,6 +3,7 @@
 // Tables both window realisations are checked against: the design of Form1
 // and what each key shows and announces. Toolkit-free.
 
+#include <algorithm>
 #include <array>
 #include <string>
 #include <vector>
@@ -60,6 +61,40 @@ inline const std::vector<Expected> kDesign = {
     {"cm_Command730", 'K', "tan", 6000, 5040, 735, 375, "Arial", 9.75, true},
     {"Label5", 'L', nullptr, 1560, 7200, 5295, 255, "", 0, false},
 };
+
+// A control where a window put it, in pixels of its client area.
+struct Placed {
+    std::string name;
+    int left, top, right, bottom;
+};
+
+// What is wrong with where the controls stand: any outside the client area,
+// any two over each other, beyond the pixel row Label2 and Label4 share by
+// design (as many rows as the layout is times 96 dpi, rounded up).
+inline std::vector<std::string> misplaced(const std::vector<Placed>& controls, int width, int height, int dpi)
+{
+    std::vector<std::string> wrong;
+    const auto text = [](const Placed& c) {
+        return c.name + " (" + std::to_string(c.left) + "," + std::to_string(c.top) + "-" + std::to_string(c.right) +
+               "," + std::to_string(c.bottom) + ")";
+    };
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        const Placed& a = controls[i];
+        if (a.left < 0 || a.top < 0 || a.right > width || a.bottom > height) {
+            wrong.push_back(text(a) + " outside " + std::to_string(width) + "x" + std::to_string(height));
+        }
+        for (std::size_t j = i + 1; j < controls.size(); ++j) {
+            const Placed& b = controls[j];
+            const int across = std::min(a.right, b.right) - std::max(a.left, b.left);
+            const int down = std::min(a.bottom, b.bottom) - std::max(a.top, b.top);
+            const bool shared = (a.name == "Label2" && b.name == "Label4") || (a.name == "Label4" && b.name == "Label2");
+            if (across > 0 && down > 0 && !(shared && down <= (dpi + 95) / 96)) {
+                wrong.push_back(text(a) + " over " + text(b));
+            }
+        }
+    }
+    return wrong;
+}
 
 using Shown = std::array<std::string, 4>;   // txt_Text1, txt_Text2, txt_Text3, txt_Text5
 

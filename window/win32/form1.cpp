@@ -21,11 +21,16 @@ constexpr DWORD kFrameStyle = WS_OVERLAPPEDWINDOW;
 constexpr GUID kLiveSettingProperty = {0xc12bcd8e, 0x2a8e, 0x4950, {0x8a, 0xe7, 0x36, 0x25, 0x11, 0x1d, 0x58, 0xeb}};
 constexpr LONG kPolite = 1;
 
-int scaled(int twips, UINT dpi) { return MulDiv(twips, static_cast<int>(dpi), 1440); }
+int scaled(int twips, UINT dpi) { return scaledPixels(twips, static_cast<int>(dpi)); }
 
-// The font of a control at a given DPI; the window default is the system's
-// user-interface font, the one message boxes use.
-HFONT createFont(const FontDescription& description, UINT dpi)
+// The window default, the system's user-interface font: the one message
+// boxes use, which "Make text bigger" enlarges.
+constexpr FontDescription kMessageFont{nullptr, 0.0, false};
+
+// The font of a control: the message font at the screen's DPI, drawn at
+// `shrink` times its size (smaller only on a screen too small for the
+// window it needs); a named font at the layout's DPI.
+HFONT createFont(const FontDescription& description, UINT dpi, double shrink = 1.0)
 {
     LOGFONTW font{};
     if (description.family == nullptr) {
@@ -33,6 +38,9 @@ HFONT createFont(const FontDescription& description, UINT dpi)
         metrics.cbSize = sizeof(metrics);
         SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, dpi);
         font = metrics.lfMessageFont;
+        if (shrink < 1.0) {
+            font.lfHeight = static_cast<LONG>(std::lround(font.lfHeight * shrink));
+        }
     } else {
         font.lfHeight = -static_cast<LONG>(std::lround(description.points * dpi / 72.0));
         font.lfWeight = description.bold ? FW_BOLD : FW_NORMAL;
@@ -128,7 +136,7 @@ Form1::Form1()
     }
     // Made at its size for the DPI of the screen it opens on, the system's;
     // a window that lands on a screen of another DPI is laid out anew.
-    UINT dpi = GetDpiForSystem();
+    const UINT dpi = GetDpiForSystem();
     RECT frame{0, 0, scaled(kClientWidthTwips, dpi), scaled(kClientHeightTwips, dpi)};
     AdjustWindowRectExForDpi(&frame, kFrameStyle, FALSE, 0, dpi);
     window_ = CreateWindowExW(0, kClassName, L"Form1", kFrameStyle, CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
@@ -136,19 +144,13 @@ Form1::Form1()
     if (window_ == nullptr) {
         return;
     }
+    scale_.layout = dpi / 96.0;
     createControls(dpi);
     if (std::find(controls_.begin(), controls_.end(), nullptr) != controls_.end() || announcement_ == nullptr) {
         tearDown(false);
         return;
     }
-    if (const UINT actual = GetDpiForWindow(window_); actual != dpi) {
-        dpi = actual;
-        frame = RECT{0, 0, scaled(kClientWidthTwips, dpi), scaled(kClientHeightTwips, dpi)};
-        AdjustWindowRectExForDpi(&frame, kFrameStyle, FALSE, 0, dpi);
-        SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-        layOut(dpi);
-    }
+    layOut(GetDpiForWindow(window_));
     lastFocus_ = control(fieldControl(FieldRole::Variable1).name);
 }
 
@@ -159,7 +161,7 @@ Form1::~Form1()
 
 void Form1::createControls(UINT dpi)
 {
-    setFonts(dpi);
+    setFonts(dpi, scale_);
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     // Created in tab order: the dialog keys walk the controls in that order.
     for (std::size_t i = 0; i < kForm1Controls.size(); ++i) {
@@ -227,7 +229,7 @@ void Form1::createControls(UINT dpi)
 // One font for each control at a DPI, made once for each description the
 // controls share; the window default is the one message boxes use. The
 // fonts made before stay until the caller lets them go.
-void Form1::setFonts(UINT dpi)
+void Form1::setFonts(UINT dpi, const LayoutScale& scale)
 {
     const auto same = [](const FontDescription& a, const FontDescription& b) {
         return a.family == b.family && a.points == b.points && a.bold == b.bold;
@@ -240,7 +242,9 @@ void Form1::setFonts(UINT dpi)
             ++first;
         }
         if (first == i) {
-            made.emplace_back(createFont(kForm1Controls[i].font, dpi));
+            const FontDescription& font = kForm1Controls[i].font;
+            made.emplace_back(font.family == nullptr ? createFont(font, dpi, scale.font)
+                                                     : createFont(font, static_cast<UINT>(scale.dpi())));
             fonts.push_back(made.back().get());
         } else {
             fonts.push_back(fonts[first]);
@@ -250,17 +254,71 @@ void Form1::setFonts(UINT dpi)
     ownFonts_.swap(made);
 }
 
-// Places every control at its twips converted at the DPI given, in fonts of
-// that DPI; at 96 dpi 15 twips are one pixel. The old fonts go once no
+std::vector<CaptionNeed> Form1::captionNeeds(UINT dpi, double font) const
+{
+    const OwnedFont measured(createFont(kMessageFont, dpi, font));
+    const HDC dc = GetDC(window_);
+    const HGDIOBJ before = SelectObject(dc, measured.get());
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    std::vector<CaptionNeed> needs;
+    for (std::size_t i = 0; i < kForm1Controls.size(); ++i) {
+        const ControlDescription& c = kForm1Controls[i];
+        if (!inDefaultFont(c)) {
+            continue;
+        }
+        const std::wstring caption = wideOf(c.caption);
+        SIZE size{};
+        GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &size);
+        CaptionNeed need{c.width, c.height, static_cast<double>(size.cx), static_cast<double>(metrics.tmHeight), 0, 0};
+        if (isKey(c.kind)) {
+            // A key draws its caption inside its edge and focus rectangle,
+            // three pixels at 96 dpi on each side, and its text margins.
+            RECT margin{};
+            SendMessageW(controls_[i], BCM_GETTEXTMARGIN, 0, reinterpret_cast<LPARAM>(&margin));
+            const double edge = 2.0 * MulDiv(3, static_cast<int>(dpi), 96);
+            need.frameWidth = edge + margin.left + margin.right;
+            need.frameHeight = edge + margin.top + margin.bottom;
+        }
+        needs.push_back(need);
+    }
+    SelectObject(dc, before);
+    ReleaseDC(window_, dc);
+    return needs;
+}
+
+double Form1::screenRoom(UINT dpi) const
+{
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    if (!GetMonitorInfoW(MonitorFromWindow(window_, MONITOR_DEFAULTTONEAREST), &monitor)) {
+        return 1e9;   // no screen to ask: as large as the captions need
+    }
+    RECT frame{0, 0, 0, 0};
+    AdjustWindowRectExForDpi(&frame, kFrameStyle, FALSE, 0, dpi);
+    const double width = (monitor.rcWork.right - monitor.rcWork.left) - (frame.right - frame.left);
+    const double height = (monitor.rcWork.bottom - monitor.rcWork.top) - (frame.bottom - frame.top);
+    return std::min(width / scaled(kClientWidthTwips, 96), height / scaled(kClientHeightTwips, 96));
+}
+
+// Lays the window out for a DPI: at the scale the message font's captions
+// need (fitLayout), every control at its twips converted at that scale, the
+// window's client area as large as the layout. The old fonts go once no
 // control uses them.
 void Form1::layOut(UINT dpi)
 {
+    scale_ = fitLayout([this, dpi](double font) { return captionNeeds(dpi, font); }, dpi / 96.0, screenRoom(dpi));
+    const auto layoutDpi = static_cast<UINT>(scale_.dpi());
     const std::vector<OwnedFont> old = std::move(ownFonts_);
-    setFonts(dpi);
+    setFonts(dpi, scale_);
+    RECT frame{0, 0, scaled(kClientWidthTwips, layoutDpi), scaled(kClientHeightTwips, layoutDpi)};
+    AdjustWindowRectExForDpi(&frame, kFrameStyle, FALSE, 0, dpi);
+    SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     for (std::size_t i = 0; i < kForm1Controls.size(); ++i) {
         const ControlDescription& c = kForm1Controls[i];
-        SetWindowPos(controls_[i], nullptr, scaled(c.left, dpi), scaled(c.top, dpi), scaled(c.width, dpi),
-                     scaled(c.height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(controls_[i], nullptr, scaled(c.left, layoutDpi), scaled(c.top, layoutDpi),
+                     scaled(c.width, layoutDpi), scaled(c.height, layoutDpi), SWP_NOZORDER | SWP_NOACTIVATE);
         SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[i]), TRUE);
     }
 }

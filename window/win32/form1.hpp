@@ -1,6 +1,7 @@
 #pragma once
 
 #include "window/form1_keys.hpp"
+#include "window/form1_layout.hpp"
 
 #include <windows.h>
 
@@ -51,6 +52,9 @@ public:
     HWND window() const { return window_; }
     HWND control(std::string_view name) const;   // by its name in the description
     HWND announcement() const { return announcement_; }
+    // The scale of the layout now: the screen's DPI, or more where the
+    // message font needs it, within the screen.
+    const LayoutScale& scale() const { return scale_; }
 
 private:
     struct DeleteFont {
@@ -72,7 +76,12 @@ private:
     static LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void createControls(UINT dpi);
-    void setFonts(UINT dpi);
+    void setFonts(UINT dpi, const LayoutScale& scale);
+    // What the captions in the message font at a DPI, drawn at `font` times
+    // its size, need of their controls.
+    std::vector<CaptionNeed> captionNeeds(UINT dpi, double font) const;
+    // How many times its size at 96 dpi the window may be on its screen.
+    double screenRoom(UINT dpi) const;
     void layOut(UINT dpi);
     // Lets go of the window: the screen readers' annotations, its link to
     // this object and, unless it is already going, the window itself.
@@ -92,6 +101,7 @@ private:
     std::vector<HFONT> fonts_;         // each control's, in the order of the description
     std::vector<OwnedFont> ownFonts_;  // the distinct ones
     ErrorReporter report_ = showErrorBox;
+    LayoutScale scale_;
     std::unique_ptr<IAccPropServices, Release> annotations_;   // names and live setting given to screen readers
 };
 

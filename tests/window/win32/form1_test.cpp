@@ -6,6 +6,8 @@
 #include "window/version.hpp"
 #include "window/win32/form1.hpp"
 
+#include <commctrl.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -111,16 +113,45 @@ RECT placeOf(HWND control)
     return r;
 }
 
+// The message font at `percent` of its size while this lives, as "Make
+// text bigger" sets it; for this session of Windows only, not saved.
+struct MessageFont {
+    NONCLIENTMETRICSW saved{};
+    explicit MessageFont(int percent)
+    {
+        saved.cbSize = sizeof(saved);
+        SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(saved), &saved, 0);
+        NONCLIENTMETRICSW larger = saved;
+        larger.lfMessageFont.lfHeight = MulDiv(saved.lfMessageFont.lfHeight, percent, 100);
+        SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof(larger), &larger, 0);
+    }
+    ~MessageFont() { SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof(saved), &saved, 0); }
+    MessageFont(const MessageFont&) = delete;
+    MessageFont& operator=(const MessageFont&) = delete;
+};
+
+// How many lines a control's caption takes in its font within `width`
+// pixels, and how high they are.
+std::pair<int, int> linesOf(HWND control, const std::string& caption, int width)
+{
+    const HDC dc = GetDC(control);
+    const HGDIOBJ before = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    RECT r{0, 0, width, 0};
+    const std::wstring text = wideOf(caption);
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    SelectObject(dc, before);
+    ReleaseDC(control, dc);
+    return {static_cast<int>((r.bottom + metrics.tmHeight / 2) / metrics.tmHeight), static_cast<int>(r.bottom)};
+}
+
 } // namespace
 
-TEST(Layout, EveryControlAtItsTwipsAt96And144Dpi)
+TEST(Layout, WhatWindowsShowsOfTheProgram)
 {
     Window w;
     EXPECT_EQ(textOf(w.form.window()), "Form1");
-    RECT client;
-    GetClientRect(w.form.window(), &client);
-    EXPECT_EQ(client.right, 548);
-    EXPECT_EQ(client.bottom, 506);
     // What Windows shows of the window and the file: the icon, the product and its version.
     EXPECT_NE(GetClassLongPtrW(w.form.window(), GCLP_HICON), 0);
     EXPECT_NE(GetClassLongPtrW(w.form.window(), GCLP_HICONSM), 0);
@@ -134,52 +165,98 @@ TEST(Layout, EveryControlAtItsTwipsAt96And144Dpi)
         ASSERT_TRUE(VerQueryValueW(info.data(), (std::wstring(L"\\StringFileInfo\\040704B0\\") + name).c_str(), &value, &size));
         EXPECT_EQ(utf8Of(static_cast<const wchar_t*>(value)), expected);
     }
+}
 
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof(metrics);
-    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
-    const std::string defaultFace = utf8Of(metrics.lfMessageFont.lfFaceName);
-
-    for (const UINT dpi : {96U, 144U}) {
+// At the screen's DPI and the message font's size: each control at its
+// twips at the layout's scale, exactly the design's at a message font of
+// 100 %, every caption whole, nothing outside the window or over another.
+TEST(Layout, EveryControlAtItsTwipsAtEachDpiAndTextSize)
+{
+    struct Setting {
+        UINT dpi;
+        int percent;   // of the message font
+    };
+    for (const Setting setting : {Setting{96, 100}, Setting{144, 100}, Setting{96, 150}, Setting{96, 200}}) {
+        const std::string at = std::to_string(setting.dpi) + " dpi, " + std::to_string(setting.percent) + " %";
+        const MessageFont messageFont(setting.percent);
+        Window w;
+        const UINT dpi = setting.dpi;
         if (dpi != 96) {
             RECT suggested{0, 0, 822, 759};
             AdjustWindowRectExForDpi(&suggested, WS_OVERLAPPEDWINDOW, FALSE, 0, dpi);
             SendMessageW(w.form.window(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
         }
+        const int layout = w.form.scale().dpi();
+        if (setting.percent == 100) {
+            EXPECT_EQ(layout, static_cast<int>(dpi)) << at;
+        } else {
+            EXPECT_GT(layout, static_cast<int>(dpi)) << at;
+        }
+        // (The window's frame stays that of the screen's real DPI: at a DPI
+        // only told, the client area is the layout's give or take the frame.)
+        RECT client{0, 0, std::lround(8220 * layout / 1440.0), std::lround(7590 * layout / 1440.0)};
+        if (dpi == 96) {
+            GetClientRect(w.form.window(), &client);
+            EXPECT_EQ(client.right, std::lround(8220 * layout / 1440.0)) << at;
+            EXPECT_EQ(client.bottom, std::lround(7590 * layout / 1440.0)) << at;
+        }
+
+        NONCLIENTMETRICSW metrics{};
+        metrics.cbSize = sizeof(metrics);
+        SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, dpi);
+        std::vector<rechner::testing::Placed> placed;
         for (const auto& e : kDesign) {
             const HWND control = w.form.control(e.name);
             ASSERT_NE(control, nullptr) << e.name;
             const RECT r = placeOf(control);
-            EXPECT_EQ(r.left, std::lround(e.left * dpi / 1440.0)) << e.name << " " << dpi;
-            EXPECT_EQ(r.top, std::lround(e.top * dpi / 1440.0)) << e.name << " " << dpi;
-            EXPECT_EQ(r.right - r.left, std::lround(e.width * dpi / 1440.0)) << e.name << " " << dpi;
-            EXPECT_EQ(r.bottom - r.top, std::lround(e.height * dpi / 1440.0)) << e.name << " " << dpi;
+            placed.push_back({e.name, r.left, r.top, r.right, r.bottom});
+            EXPECT_EQ(r.left, std::lround(e.left * layout / 1440.0)) << e.name << " " << at;
+            EXPECT_EQ(r.top, std::lround(e.top * layout / 1440.0)) << e.name << " " << at;
+            EXPECT_EQ(r.right - r.left, std::lround(e.width * layout / 1440.0)) << e.name << " " << at;
+            EXPECT_EQ(r.bottom - r.top, std::lround(e.height * layout / 1440.0)) << e.name << " " << at;
 
             LOGFONTW font{};
             GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof(font), &font);
             if (*e.family == '\0') {
-                EXPECT_EQ(utf8Of(font.lfFaceName), defaultFace) << e.name;
+                EXPECT_EQ(utf8Of(font.lfFaceName), utf8Of(metrics.lfMessageFont.lfFaceName)) << e.name;
+                EXPECT_EQ(font.lfHeight, std::lround(metrics.lfMessageFont.lfHeight * w.form.scale().font))
+                    << e.name << " " << at;
             } else {
                 EXPECT_EQ(utf8Of(font.lfFaceName), e.family) << e.name;
-                EXPECT_EQ(font.lfHeight, -std::lround(e.points * dpi / 72)) << e.name << " " << dpi;
+                EXPECT_EQ(font.lfHeight, -std::lround(e.points * layout / 72)) << e.name << " " << at;
                 EXPECT_EQ(font.lfWeight, e.bold ? FW_BOLD : FW_NORMAL) << e.name;
             }
-            if (dpi != 96) continue;
+            // The caption whole: a key's within its edge (two pixels on each
+            // side) and text margins, on one line, " Schritt   zurück" on two.
+            if (e.kind != 'T') {
+                int width = r.right - r.left;
+                if (e.kind == 'K') {
+                    RECT margin{};
+                    SendMessageW(control, BCM_GETTEXTMARGIN, 0, reinterpret_cast<LPARAM>(&margin));
+                    width -= 4 + margin.left + margin.right;
+                }
+                const auto [lines, height] = linesOf(control, textOf(control), width);
+                EXPECT_EQ(lines, std::string(e.name) == "cm_Command200" ? 2 : 1) << e.name << " " << at;
+                EXPECT_LE(height, r.bottom - r.top) << e.name << " " << at;
+            }
+            if (dpi != 96 || setting.percent != 100) continue;
             EXPECT_EQ(classOf(control), e.kind == 'K' ? "Button" : e.kind == 'L' ? "Static" : "Edit") << e.name;
             if (e.caption != nullptr && e.kind != 'T') {
                 EXPECT_EQ(textOf(control), e.caption) << e.name;
             }
             EXPECT_EQ((GetWindowLongW(control, GWL_STYLE) & WS_TABSTOP) != 0, e.kind != 'L') << e.name;
         }
+        EXPECT_EQ(rechner::testing::misplaced(placed, client.right, client.bottom, layout), std::vector<std::string>{})
+            << at;
         // The live region: a pixel under no control, drawn in the window's
         // colour, never a tab stop.
         const RECT region = placeOf(w.form.announcement());
-        EXPECT_EQ(region.right - region.left, 1) << dpi;
-        EXPECT_EQ(region.bottom - region.top, 1) << dpi;
+        EXPECT_EQ(region.right - region.left, 1) << at;
+        EXPECT_EQ(region.bottom - region.top, 1) << at;
         for (const auto& e : kDesign) {
             RECT both;
             const RECT r = placeOf(w.form.control(e.name));
-            EXPECT_FALSE(IntersectRect(&both, &region, &r)) << e.name << " " << dpi;
+            EXPECT_FALSE(IntersectRect(&both, &region, &r)) << e.name << " " << at;
         }
         EXPECT_EQ(GetWindowLongW(w.form.announcement(), GWL_STYLE) & WS_TABSTOP, 0);
         const HDC dc = GetDC(w.form.announcement());
