@@ -5,7 +5,12 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QApplication>
 #include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusVariant>
+#include <QFileInfo>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QGuiApplication>
@@ -14,9 +19,15 @@
 #include <QLibraryInfo>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPainter>
+#include <QPalette>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyleOptionButton>
+#include <QStyleHints>
+#if QT_VERSION >= QT_VERSION_CHECK(6, 10, 0)
+#include <QAccessibilityHints>
+#endif
 #include <QStylePainter>
 #include <QTranslator>
 
@@ -64,6 +75,57 @@ public:
 
 namespace {
 
+// Drawn in the high-contrast look (useContrast): each key's and field's
+// boundary in its text colour, which the look sets apart from its face.
+bool highContrastLook = false;
+
+// The keyboard focus, drawn so that a low-vision user finds it: a ring two
+// pixels wide in the control's text colour, which every look sets apart
+// from the face it stands on, just inside the control's one-pixel edge.
+constexpr int kRingInset = 1;
+constexpr int kRingWidth = 2;
+
+void drawFocusRing(QPainter& painter, const QRect& area, const QColor& colour)
+{
+    constexpr int kWidth = kRingWidth;
+    const QRect ring = area.adjusted(kRingInset, kRingInset, -kRingInset, -kRingInset);
+    painter.fillRect(ring.left(), ring.top(), ring.width(), kWidth, colour);
+    painter.fillRect(ring.left(), ring.bottom() - kWidth + 1, ring.width(), kWidth, colour);
+    painter.fillRect(ring.left(), ring.top(), kWidth, ring.height(), colour);
+    painter.fillRect(ring.right() - kWidth + 1, ring.top(), kWidth, ring.height(), colour);
+}
+
+// The high-contrast boundary of a control: one pixel, on its edge.
+void drawBoundary(QPainter& painter, const QRect& area, const QColor& colour)
+{
+    painter.setPen(colour);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(area.adjusted(0, 0, -1, -1));
+}
+
+// A text field of the window: a line edit with the window's focus ring and,
+// in the high-contrast look, its boundary.
+class TextField final : public QLineEdit {
+public:
+    using QLineEdit::QLineEdit;
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        QLineEdit::paintEvent(event);
+        if (!hasFocus() && !highContrastLook) {
+            return;
+        }
+        QPainter painter(this);
+        if (highContrastLook) {
+            drawBoundary(painter, rect(), palette().color(QPalette::Text));
+        }
+        if (hasFocus()) {
+            drawFocusRing(painter, rect(), palette().color(QPalette::Text));
+        }
+    }
+};
+
 // A key of the window: a push button whose caption wraps at its blanks
 // when it is wider than the button (a plain QPushButton never wraps; text()
 // stays the caption), and that Return or Enter clicks once while it has the
@@ -96,6 +158,13 @@ protected:
         const QRect area = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
         painter.drawItemText(area, Qt::AlignCenter | Qt::TextWordWrap, option.palette, isEnabled(), caption.trimmed(),
                              QPalette::ButtonText);
+        const QColor text = option.palette.color(QPalette::ButtonText);
+        if (highContrastLook) {
+            drawBoundary(painter, rect(), text);
+        }
+        if (hasFocus()) {
+            drawFocusRing(painter, rect(), text);
+        }
     }
 };
 
@@ -124,7 +193,8 @@ QFont fontFor(const FontDescription& description, const QFont& windowDefault, co
 }
 
 // What a caption in the default font needs: its width on one line and its
-// height, and what the style keeps of a key's box for frame and margins.
+// height, and what the style keeps of a key's box for frame and margins, at
+// least the room of the focus ring on either side.
 CaptionNeed captionNeed(const ControlDescription& control, QWidget* widget)
 {
     const QFontMetricsF metrics(widget->font());
@@ -136,7 +206,8 @@ CaptionNeed captionNeed(const ControlDescription& control, QWidget* widget)
         option.initFrom(key);
         option.rect = QRect(0, 0, scaledPixels(control.width, 96), scaledPixels(control.height, 96));
         const QRect contents = key->style()->subElementRect(QStyle::SE_PushButtonContents, &option, key);
-        need.frameWidth = option.rect.width() - contents.width();
+        // The caption stays clear of the focus ring.
+        need.frameWidth = std::max(option.rect.width() - contents.width(), 2 * (kRingInset + kRingWidth));
         need.frameHeight = option.rect.height() - contents.height();
     }
     need.textWidth = std::ceil(metrics.horizontalAdvance(caption));
@@ -190,11 +261,88 @@ QWidget* withAccessibleFactory(QWidget* parent)
 
 } // namespace
 
+namespace {
+
+// The palette of the high-contrast look: 21:1 for text and boundaries, the
+// selection in yellow on black or in dark blue on white.
+QPalette highContrastPalette(bool dark)
+{
+    const QColor face = dark ? Qt::black : Qt::white;
+    const QColor ink = dark ? Qt::white : Qt::black;
+    QPalette palette(ink, face, ink, ink, ink, ink, ink, face, face);
+    palette.setColor(QPalette::ButtonText, ink);
+    palette.setColor(QPalette::Highlight, dark ? QColor(0xff, 0xff, 0x00) : QColor(0x00, 0x00, 0x99));
+    palette.setColor(QPalette::HighlightedText, face);
+    palette.setColor(QPalette::PlaceholderText, ink);
+    palette.setColor(QPalette::ToolTipBase, face);
+    palette.setColor(QPalette::ToolTipText, ink);
+    return palette;
+}
+
+// The settings portal's contrast preference: 1 is high contrast. Asked with
+// ReadOne, and with Read where the portal is older than that.
+bool portalAsksHighContrast()
+{
+    if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS") &&
+        !QFileInfo::exists(qEnvironmentVariable("XDG_RUNTIME_DIR") + QStringLiteral("/bus"))) {
+        return false;   // no session bus: nothing to ask, and none to start
+    }
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        return false;
+    }
+    for (const QString& method : {QStringLiteral("ReadOne"), QStringLiteral("Read")}) {
+        QDBusMessage call =
+            QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.portal.Desktop"),
+                                           QStringLiteral("/org/freedesktop/portal/desktop"),
+                                           QStringLiteral("org.freedesktop.portal.Settings"), method);
+        call << QStringLiteral("org.freedesktop.appearance") << QStringLiteral("contrast");
+        const QDBusMessage reply = bus.call(call, QDBus::Block, 1000);
+        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
+            continue;
+        }
+        QVariant value = reply.arguments().constFirst();
+        while (value.canConvert<QDBusVariant>()) {
+            value = value.value<QDBusVariant>().variant();
+        }
+        return value.toUInt() == 1;
+    }
+    return false;
+}
+
+} // namespace
+
+Contrast desktopContrast()
+{
+#if QT_VERSION >= QT_VERSION_CHECK(6, 10, 0)
+    if (QGuiApplication::styleHints()->accessibility()->contrastPreference() == Qt::ContrastPreference::HighContrast) {
+        return Contrast::High;
+    }
+#endif
+    return portalAsksHighContrast() ? Contrast::High : Contrast::Desktop;
+}
+
+void useContrast(Contrast contrast)
+{
+    static QPalette desktops;   // the desktop's own, kept while high contrast is on
+    const bool high = contrast == Contrast::High;
+    if (high && !highContrastLook) {
+        desktops = QApplication::palette();
+        QApplication::setPalette(highContrastPalette(desktops.color(QPalette::Window).lightness() < 128));
+    } else if (!high && highContrastLook) {
+        QApplication::setPalette(desktops);
+    }
+    highContrastLook = high;
+}
+
 bool prepareApplication(QCoreApplication& app)
 {
     QCoreApplication::setApplicationName(QStringLiteral("rechner"));
     QCoreApplication::setApplicationVersion(QStringLiteral(RECHNER_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("org.rechner.Rechner"));
+    if (qobject_cast<QApplication*>(&app) != nullptr) {
+        useContrast(desktopContrast());
+    }
     // Rechner is German whatever the user's locale, Qt's own texts included.
     auto* translator = new QTranslator(&app);
     if (!translator->load(QStringLiteral("qtbase_de"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
@@ -227,7 +375,7 @@ Form1::Form1(QWidget* parent) : QWidget(withAccessibleFactory(parent))
         QWidget* widget = nullptr;
         switch (control.kind) {
         case ControlKind::TextField: {
-            auto* field = new QLineEdit(this);
+            auto* field = new TextField(this);
             field->setMaxLength(kFieldCapacity);
             widget = field;
             break;

@@ -10,6 +10,7 @@ class QCoreApplication;
 class QLineEdit;
 
 #include <array>
+#include <cstdint>
 #include <functional>
 
 namespace rechner {
@@ -21,6 +22,23 @@ class Announcement;
 // German (context menus, accessibility actions). Returns whether the German texts were found;
 // without them the program still runs, with Qt's English texts.
 bool prepareApplication(QCoreApplication& app);
+
+// How the desktop wants Rechner drawn: in the colours of its own look, or in
+// high contrast.
+enum class Contrast : std::uint8_t { Desktop, High };
+
+// What the desktop says: Qt's contrast preference where Qt has one (from
+// Qt 6.10 on), else the settings portal's (org.freedesktop.appearance
+// contrast), asked only where there is a session bus. Nothing said is
+// Contrast::Desktop.
+Contrast desktopContrast();
+
+// Draws windows in that contrast from now on (prepareApplication sets the
+// desktop's). High contrast: white on black where the desktop's colours are
+// dark, black on white where they are light, every key and field with a
+// boundary in its text colour; back to Contrast::Desktop, the desktop's
+// colours are back.
+void useContrast(Contrast contrast);
 
 // The calculator's only window, made of Qt's line edits, push buttons and
 // labels; its screen-reader description is installed when the first one is

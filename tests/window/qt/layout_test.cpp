@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -178,7 +179,10 @@ TEST(Layout, EveryCaptionWholeAndEveryControlInside)
         if (auto* key = qobject_cast<QPushButton*>(widget)) {
             QStyleOptionButton option;
             option.initFrom(key);
+            // within the style's contents, clear of the focus ring (three pixels on each side)
             room = key->style()->subElementRect(QStyle::SE_PushButtonContents, &option, key);
+            room.setLeft(std::max(room.left(), 3));
+            room.setRight(std::min(room.right(), key->width() - 4));
             lines = std::string(e.name) == "cm_Command200" ? 2 : 1;   // " Schritt   zurück"
         }
         const QFontMetrics metrics(widget->font());
@@ -236,4 +240,150 @@ TEST(Focus, StartsInVariable1AndTabWalksTheDesignOrder)
         walked.push_back(QApplication::focusWidget()->objectName().toStdString());
     }
     EXPECT_EQ(walked, expected);
+}
+
+namespace {
+
+double luminance(QColor colour)
+{
+    const auto channel = [](int value) {
+        const double v = value / 255.0;
+        return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(colour.red()) + 0.7152 * channel(colour.green()) + 0.0722 * channel(colour.blue());
+}
+
+// WCAG's contrast ratio of two colours.
+double contrast(QColor a, QColor b)
+{
+    const double first = luminance(a), second = luminance(b);
+    return (std::max(first, second) + 0.05) / (std::min(first, second) + 0.05);
+}
+
+QPalette darkPalette()
+{
+    QPalette palette(Qt::white, QColor(0x35, 0x35, 0x35), QColor(0x50, 0x50, 0x50), QColor(0x20, 0x20, 0x20),
+                     QColor(0x28, 0x28, 0x28), Qt::white, Qt::white, QColor(0x2a, 0x2a, 0x2a), QColor(0x35, 0x35, 0x35));
+    palette.setColor(QPalette::Highlight, QColor(0x2a, 0x82, 0xda));
+    return palette;
+}
+
+// The looks the window is drawn in: the style's light one, a dark one, and
+// high contrast over each; the desktop's light one is back afterwards.
+struct Look {
+    const char* name;
+    QPalette desktop;
+    bool high;
+};
+
+std::vector<Look> looks()
+{
+    const QPalette light = QApplication::style()->standardPalette();
+    return {{"light", light, false}, {"dark", darkPalette(), false},
+            {"high contrast on light", light, true}, {"high contrast on dark", darkPalette(), true}};
+}
+
+void use(const Look& look)
+{
+    rechner::useContrast(rechner::Contrast::Desktop);
+    QApplication::setPalette(look.desktop);
+    if (look.high) rechner::useContrast(rechner::Contrast::High);
+}
+
+struct DesktopLookAfterwards {
+    QPalette palette = QApplication::palette();
+    ~DesktopLookAfterwards()
+    {
+        rechner::useContrast(rechner::Contrast::Desktop);
+        QApplication::setPalette(palette);
+    }
+};
+
+} // namespace
+
+// From the window's own pixels: the focused control's ring, found walking
+// in from each edge's middle (within four pixels of it), is at least two
+// pixels wide, each at least 3:1 against the same pixel unfocused, and the
+// ring's inner pixel 3:1 against the one inside it.
+TEST(Focus, ARingTwoPixelsWideStandsOutInEveryLook)
+{
+    const DesktopLookAfterwards restore;
+    for (const Look& look : looks()) {
+        use(look);
+        Form1 form;
+        form.show();
+        form.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form)) << look.name;
+        for (auto* field : form.findChildren<QLineEdit*>()) field->setText("12");   // the caret clear of the ring
+        for (const char* name : {"txt_Text1", "txt_Text5", "cm_Command7", "cm_Command610", "cm_Command200"}) {
+            auto* widget = form.findChild<QWidget*>(name);
+            form.findChild<QWidget*>(std::string(name) == "txt_Text2" ? "txt_Text1" : "txt_Text2")->setFocus();
+            const QImage before = widget->grab().toImage();
+            widget->setFocus();
+            ASSERT_TRUE(widget->hasFocus()) << name;
+            const QImage after = widget->grab().toImage();
+            const int w = after.width(), h = after.height();
+            struct Walk { const char* from; QPoint start, step; };
+            for (const Walk& walk : {Walk{"left", {0, h / 2}, {1, 0}}, Walk{"right", {w - 1, h / 2}, {-1, 0}},
+                                     Walk{"top", {w / 2, 0}, {0, 1}}, Walk{"bottom", {w / 2, h - 1}, {0, -1}}}) {
+                QPoint p = walk.start;
+                int skipped = 0;
+                while (skipped < 4 && contrast(before.pixelColor(p), after.pixelColor(p)) < 3.0) {
+                    p += walk.step;
+                    ++skipped;
+                }
+                int ring = 0;
+                while (ring < 6 && contrast(before.pixelColor(p), after.pixelColor(p)) >= 3.0) {
+                    p += walk.step;
+                    ++ring;
+                }
+                const QPoint inside = p;
+                const QPoint last = p - walk.step;
+                EXPECT_GE(ring, 2) << look.name << ": " << name << " from the " << walk.from << ", changed pixels by 3:1 from "
+                                   << skipped << " in";
+                EXPECT_GE(contrast(after.pixelColor(last), after.pixelColor(inside)), 3.0)
+                    << look.name << ": " << name << " from the " << walk.from << ", ring "
+                    << after.pixelColor(last).name().toStdString() << " inside "
+                    << after.pixelColor(inside).name().toStdString();
+            }
+        }
+    }
+}
+
+// In high contrast every caption is at least 7:1 against its control's face
+// (its inkiest pixel against its commonest), and each key's and field's
+// edge at least 3:1 against the window around it.
+TEST(Contrast, HighContrastDrawsTextAt7To1AndBoundariesAt3To1)
+{
+    const DesktopLookAfterwards restore;
+    for (const Look& look : looks()) {
+        if (!look.high) continue;
+        use(look);
+        Form1 form;
+        form.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form)) << look.name;
+        for (auto* field : form.findChildren<QLineEdit*>()) field->setText("12");
+        const QImage window = form.grab().toImage();
+        const QColor around = window.pixelColor(2, 2);
+        for (const Expected& e : kDesign) {
+            auto* widget = form.findChild<QWidget*>(e.name);
+            const QImage image = widget->grab().toImage();
+            std::map<QRgb, int> counts;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x) ++counts[image.pixel(x, y)];
+            const QColor face(std::max_element(counts.begin(), counts.end(), [](auto& a, auto& b) {
+                                  return a.second < b.second;
+                              })->first);
+            double inkiest = 1.0;
+            for (const auto& [rgb, count] : counts) inkiest = std::max(inkiest, contrast(QColor(rgb), face));
+            EXPECT_GE(inkiest, 7.0) << look.name << ": " << e.name << " on " << face.name().toStdString();
+            EXPECT_EQ(face.lightness() < 128, look.desktop.color(QPalette::Window).lightness() < 128)
+                << look.name << ": " << e.name << " on " << face.name().toStdString();
+            if (e.kind == 'L') continue;
+            const QColor edge = image.pixelColor(image.width() / 2, 0);
+            EXPECT_GE(contrast(edge, around), 3.0) << look.name << ": " << e.name << "'s edge "
+                                                   << edge.name().toStdString() << " on "
+                                                   << around.name().toStdString();
+        }
+    }
 }
