@@ -350,6 +350,16 @@ TEST(Focus, ARingTwoPixelsWideStandsOutInEveryLook)
     }
 }
 
+// What the desktop says (RECHNER_TEST_CONTRAST, where a settings portal of
+// the test's says it; none without) is the look the program starts in.
+TEST(Contrast, TheDesktopsPreferenceIsFollowed)
+{
+    const bool high = qEnvironmentVariable("RECHNER_TEST_CONTRAST") == "high";
+    EXPECT_EQ(rechner::desktopContrast(), high ? rechner::Contrast::High : rechner::Contrast::Desktop);
+    // as prepareApplication set it: black on white over the style's light colours
+    EXPECT_EQ(QApplication::palette().color(QPalette::Window) == QColor(Qt::white), high);
+}
+
 // In high contrast every caption is at least 7:1 against its control's face
 // (its inkiest pixel against its commonest), and each key's and field's
 // edge at least 3:1 against the window around it.
