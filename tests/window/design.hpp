@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -94,6 +96,20 @@ inline std::vector<std::string> misplaced(const std::vector<Placed>& controls, i
         }
     }
     return wrong;
+}
+
+// WCAG's contrast ratio of two colours, each 0xRRGGBB.
+inline double contrastRatio(std::uint32_t a, std::uint32_t b)
+{
+    const auto luminance = [](std::uint32_t rgb) {
+        const auto channel = [](std::uint32_t value) {
+            const double v = value / 255.0;
+            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(rgb >> 16 & 0xff) + 0.7152 * channel(rgb >> 8 & 0xff) + 0.0722 * channel(rgb & 0xff);
+    };
+    const double first = luminance(a), second = luminance(b);
+    return (std::max(first, second) + 0.05) / (std::min(first, second) + 0.05);
 }
 
 using Shown = std::array<std::string, 4>;   // txt_Text1, txt_Text2, txt_Text3, txt_Text5

@@ -244,20 +244,10 @@ TEST(Focus, StartsInVariable1AndTabWalksTheDesignOrder)
 
 namespace {
 
-double luminance(QColor colour)
-{
-    const auto channel = [](int value) {
-        const double v = value / 255.0;
-        return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * channel(colour.red()) + 0.7152 * channel(colour.green()) + 0.0722 * channel(colour.blue());
-}
-
 // WCAG's contrast ratio of two colours.
 double contrast(QColor a, QColor b)
 {
-    const double first = luminance(a), second = luminance(b);
-    return (std::max(first, second) + 0.05) / (std::min(first, second) + 0.05);
+    return rechner::testing::contrastRatio(a.rgb() & 0xffffffU, b.rgb() & 0xffffffU);
 }
 
 QPalette darkPalette()

@@ -11,6 +11,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <iterator>
+#include <map>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -420,3 +423,53 @@ TEST(End, ExitAndTheFrameEndTheMessageLoopWithStatusZero)
         EXPECT_EQ(form.window(), nullptr);
     }
 }
+
+// Under a contrast theme's system colours (white on black, as in Windows'
+// dark contrast themes) the window draws in them: from its pixels on the screen, each caption at least 7:1 against
+// its control's face (its inkiest pixel against its commonest), each key's
+// and field's edge at least 3:1 against the window around it.
+TEST(Contrast, AContrastThemesColoursAreTheWindows)
+{
+    const int elements[] = {COLOR_BTNFACE, COLOR_BTNTEXT, COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_3DHILIGHT,
+                            COLOR_3DSHADOW, COLOR_3DDKSHADOW, COLOR_3DLIGHT, COLOR_WINDOWFRAME};
+    const COLORREF theme[] = {RGB(0, 0, 0), RGB(255, 255, 255), RGB(0, 0, 0), RGB(255, 255, 255), RGB(255, 255, 255),
+                              RGB(255, 255, 255), RGB(255, 255, 255), RGB(255, 255, 255), RGB(255, 255, 255)};
+    COLORREF saved[std::size(elements)];
+    for (std::size_t i = 0; i < std::size(elements); ++i) saved[i] = GetSysColor(elements[i]);
+    SetSysColors(static_cast<int>(std::size(elements)), elements, theme);
+    struct Restore {
+        const int* elements;
+        const COLORREF* colours;
+        int count;
+        ~Restore() { SetSysColors(count, elements, colours); }
+    } restore{elements, saved, static_cast<int>(std::size(elements))};
+
+    Window w;
+    w.steps({"@1:12", "@2:34", "@3:46", "@5:+"});
+    SetFocus(w.form.control("txt_Text2"));   // the caret away from the fields looked at first
+    RedrawWindow(w.form.window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    w.pump();
+    const HDC screen = GetDC(w.form.window());
+    const auto rgb = [screen](int x, int y) {
+        const COLORREF c = GetPixel(screen, x, y);
+        return static_cast<std::uint32_t>(GetRValue(c)) << 16 | GetGValue(c) << 8 | GetBValue(c);
+    };
+    const std::uint32_t around = rgb(2, 2);
+    EXPECT_EQ(around, 0U) << "the window is not drawn in the theme's face colour";
+    for (const auto& e : kDesign) {
+        const RECT r = placeOf(w.form.control(e.name));
+        std::map<std::uint32_t, int> counts;
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x) ++counts[rgb(x, y)];
+        const std::uint32_t face =
+            std::max_element(counts.begin(), counts.end(), [](auto& a, auto& b) { return a.second < b.second; })->first;
+        double inkiest = 1.0;
+        for (const auto& [colour, count] : counts) inkiest = std::max(inkiest, rechner::testing::contrastRatio(colour, face));
+        EXPECT_GE(inkiest, 7.0) << e.name << " on " << std::hex << face;
+        if (e.kind == 'L') continue;
+        const std::uint32_t edge = rgb((r.left + r.right) / 2, r.top);
+        EXPECT_GE(rechner::testing::contrastRatio(edge, around), 3.0) << e.name << "'s edge " << std::hex << edge;
+    }
+    ReleaseDC(w.form.window(), screen);
+}
+
