@@ -3,19 +3,26 @@
 # the release given (bookworm, the default, for Debian 12, trixie for
 # Debian 13, or testing for the next Debian) with debootstrap
 # --variant=minbase, unpacks this tree's source tarball (scripts/dist.sh)
-# into it, builds the Debian package there with only what apt-get build-dep
-# installs, runs ./test.sh --fresh-system there (the checks whose outcome
+# into it, runs ./test.sh --fresh-system there (the checks whose outcome
 # can differ between releases) with a clean environment, then ./run.sh
-# without a display, which must fail with its German message. Needs root
-# (debootstrap, mount, chroot).
+# without a display, which must fail with its German message. With
+# --package-build it first builds the Debian package there with only what
+# apt-get build-dep installs, so that a build dependency missing from
+# debian/control fails (the same control file on every release: CI does it
+# on one). Needs root (debootstrap, mount, chroot).
 #
 # The bare root is made once and kept as a tarball in $RECHNER_FRESH_CACHE
 # (default /var/cache/rechner-fresh-debian); every run unpacks a new copy.
 # The mirror is the one this machine's own apt configuration uses.
-# Usage: scripts/fresh-debian.sh [bookworm|trixie|testing]
+# Usage: scripts/fresh-debian.sh [--package-build] [bookworm|trixie|testing]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/lib.sh
+package_build=false
+if [ "${1:-}" = --package-build ]; then
+  package_build=true
+  shift
+fi
 
 if [ "$(id -u)" -ne 0 ]; then
   echo "fresh-debian: braucht root (debootstrap, mount, chroot); bitte als root ausführen." >&2
@@ -27,7 +34,7 @@ case $release in
   bookworm) version=12 ;;
   trixie) version=13 ;;
   testing) version=testing ;;
-  *) echo "usage: $0 [bookworm|trixie|testing]" >&2; exit 2 ;;
+  *) echo "usage: $0 [--package-build] [bookworm|trixie|testing]" >&2; exit 2 ;;
 esac
 cache=${RECHNER_FRESH_CACHE:-/var/cache/rechner-fresh-debian}
 base="$cache/$release-minbase.tar"
@@ -131,13 +138,14 @@ inside() {
 }
 
 # The Debian package as a packager builds it from the source: with only
-# what apt-get build-dep installs, so that a build dependency missing from
-# debian/control fails here, in a copy of the tree.
-echo "fresh-debian: the Debian package, built with what apt-get build-dep installs and nothing else"
-inside "cp -a . /var/tmp/package && cd /var/tmp/package && apt-get update -qq \
-  && DEBIAN_FRONTEND=noninteractive apt-get build-dep -y -qq ./ >/dev/null \
-  && { dpkg-buildpackage -us -uc -b >../package.log 2>&1 || { tail -n 40 ../package.log >&2; exit 1; }; } \
-  && cd / && rm -rf /var/tmp/package /var/tmp/package.log /var/tmp/rechner_*"
+# what apt-get build-dep installs, in a copy of the tree.
+if [ "$package_build" = true ]; then
+  echo "fresh-debian: the Debian package, built with what apt-get build-dep installs and nothing else"
+  inside "cp -a . /var/tmp/package && cd /var/tmp/package && apt-get update -qq \
+    && DEBIAN_FRONTEND=noninteractive apt-get build-dep -y -qq ./ >/dev/null \
+    && { dpkg-buildpackage -us -uc -b >../package.log 2>&1 || { tail -n 40 ../package.log >&2; exit 1; }; } \
+    && cd / && rm -rf /var/tmp/package /var/tmp/package.log /var/tmp/rechner_*"
+fi
 
 echo "fresh-debian: ./test.sh --fresh-system in a fresh Debian $version minbase root, from the source tarball"
 inside "./test.sh --fresh-system"
