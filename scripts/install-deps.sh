@@ -16,7 +16,7 @@ packages=(qt6-wayland qt6-translations-l10n fonts-liberation)
 # Building for Windows: the cross-compiler (posix threads), its resource
 # compiler, zip for the portable zip and NSIS for the installer.
 windows=(cmake ninja-build g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 zip nsis)
-optional=()   # installed only where the release has them
+optional=()   # installed only where the release has them (NAME>=VERSION: in that version or later)
 case "${1:-run}" in
   run) ;;
   windows) build_deps=none packages=("${windows[@]}") ;;
@@ -38,8 +38,10 @@ case "${1:-run}" in
                xz-utils faketime "${windows[@]}" googletest x11-xkb-utils
                gnupg osslsigncode openssl python3-yaml softhsm2 opensc libengine-pkcs11-openssl
                qt6-gtk-platformtheme qt6ct fonts-cantarell fonts-noto-core)
-    # Wine runs the Windows program's tests; not every Debian release has it
-    optional=(wine wine64) ;;
+    # Wine runs the Windows program's tests; not every Debian release has
+    # it. Qt 6's KDE platform theme, for the layout under Plasma's settings:
+    # Debian 12's plasma-integration is Qt 5's.
+    optional=(wine wine64 "plasma-integration>=6") ;;
   release)
     # the Debian package with its tests, its build log's hardening flags
     # (blhc) and its apt repository (dpkg-scanpackages, apt-ftparchive),
@@ -79,12 +81,16 @@ done
 # the package is asked for again after the update below.
 # (grep reads all of apt's answer: with -q it would stop early, and apt's
 # broken pipe would fail the test under pipefail.)
-offered() { apt-cache policy "$1" 2>/dev/null | grep '^ *Candidate: [^(]' >/dev/null; }
+offered() {
+  local name=${1%%>=*} candidate
+  candidate=$(apt-cache policy "$name" 2>/dev/null | awk '$1 == "Candidate:" && $2 != "(none)" { print $2 }')
+  [ -n "$candidate" ] && { [ "$name" = "$1" ] || dpkg --compare-versions "$candidate" ge "${1#*>=}"; }
+}
 lists_known() { apt-cache policy 2>/dev/null | grep ' Packages$' >/dev/null; }
 for p in "${optional[@]}"; do
-  installed "$p" && continue
+  installed "${p%%>=*}" && continue
   if offered "$p" || ! lists_known; then
-    missing+=("$p")
+    missing+=("${p%%>=*}")
   fi
 done
 
@@ -130,7 +136,8 @@ if [ ${#missing[@]} -gt 0 ] || [ "$build_deps_missing" = true ]; then
   "${as_root[@]}" apt-get update -qq
   wanted=("${missing[@]}") missing=()
   for p in "${wanted[@]}"; do
-    if [[ " ${optional[*]} " != *" $p "* ]] || offered "$p"; then missing+=("$p"); fi
+    entry=$(printf '%s\n' "${optional[@]}" | grep -x -- "$p\(>=.*\)\?" || true)
+    if [ -z "$entry" ] || offered "$entry"; then missing+=("$p"); fi
   done
 fi
 if [ "$build_deps_missing" = true ]; then

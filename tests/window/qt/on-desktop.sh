@@ -4,12 +4,18 @@
 # Qt's platform theme THEME (gtk3, qt6ct, or "-" for none) and the screen of
 # desktops/screen-SCREEN.json. Qt's GTK theme reads GTK's settings only with
 # a display, here a virtual one of its own; Qt itself draws offscreen.
+# Qt's KDE theme is Qt 6's only from Debian 13 on: without it the program
+# is not run, and the script exits with 77 (CTest's skip).
 # Usage: on-desktop.sh NAME THEME SCREEN PROGRAM [ARGUMENTS...]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../../../scripts/lib.sh"
 name=$1 theme=$2 screen=$3
 shift 3
+if [ "$theme" = kde ] && ! compgen -G '/usr/lib/*/qt6/plugins/platformthemes/KDEPlasmaPlatformTheme6.so' >/dev/null; then
+  echo "on-desktop: no KDE platform theme for Qt 6 here (Debian's plasma-integration from Debian 13 on)"
+  exit 77
+fi
 work=$(mktemp -d)
 trap 'end_started; rm -rf "$work"' EXIT
 mkdir -m 700 "$work/config" "$work/run"
