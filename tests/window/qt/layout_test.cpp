@@ -186,10 +186,20 @@ TEST(Layout, EveryCaptionWholeAndEveryControlInside)
             lines = std::string(e.name) == "cm_Command200" ? 2 : 1;   // " Schritt   zurück"
         }
         const QFontMetrics metrics(widget->font());
-        const QRect needed =
-            metrics.boundingRect(room, Qt::AlignCenter | Qt::TextWordWrap, e.kind == 'K' ? caption.trimmed() : caption);
+        const QString drawn = e.kind == 'K' ? caption.trimmed() : caption;
+        const QRect needed = metrics.boundingRect(room, Qt::AlignCenter | Qt::TextWordWrap, drawn);
         EXPECT_LE(needed.width(), room.width()) << e.name << " at " << scale;
-        EXPECT_LE(needed.height(), room.height()) << e.name << " at " << scale;
+        // Its lines fit, or (a line taller than a style's narrow box, as
+        // Breeze's for "." in Arial 14.25) its ink does.
+        if (needed.height() > room.height() && lines == 1) {
+            const QRect ink = metrics.tightBoundingRect(drawn).translated(
+                0, (e.kind == 'K' ? room.top() + (room.height() - metrics.height()) / 2 : room.top()) + metrics.ascent());
+            EXPECT_TRUE(ink.top() >= room.top() && ink.bottom() <= room.bottom())
+                << e.name << "'s ink " << ink.top() << ".." << ink.bottom() << " outside " << room.top() << ".."
+                << room.bottom() << " at " << scale;
+        } else {
+            EXPECT_LE(needed.height(), room.height()) << e.name << " at " << scale;
+        }
         EXPECT_EQ(std::lround(double(needed.height()) / metrics.height()), lines)
             << e.name << " should be on " << lines << " line(s) at " << scale << ": " << needed.height()
             << " px high in lines of " << metrics.height();
