@@ -7,6 +7,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -110,6 +111,27 @@ inline double contrastRatio(std::uint32_t a, std::uint32_t b)
     };
     const double first = luminance(a), second = luminance(b);
     return (std::max(first, second) + 0.05) / (std::min(first, second) + 0.05);
+}
+
+// A control's face, the commonest colour in its area, and how far its text
+// stands out: the contrast of its inkiest colour against that face.
+struct Ink {
+    std::uint32_t face;
+    double contrast;
+};
+struct Area {
+    int left, top, right, bottom;
+};
+template <class Pixel>   // pixel(x, y): the colour there, 0xRRGGBB
+Ink inkOn(Area area, Pixel pixel)
+{
+    std::map<std::uint32_t, int> counts;
+    for (int y = area.top; y < area.bottom; ++y)
+        for (int x = area.left; x < area.right; ++x) ++counts[pixel(x, y)];
+    Ink ink{std::max_element(counts.begin(), counts.end(), [](auto& a, auto& b) { return a.second < b.second; })->first,
+            1.0};
+    for (const auto& [colour, count] : counts) ink.contrast = std::max(ink.contrast, contrastRatio(colour, ink.face));
+    return ink;
 }
 
 using Shown = std::array<std::string, 4>;   // txt_Text1, txt_Text2, txt_Text3, txt_Text5

@@ -13,7 +13,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <iterator>
-#include <map>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -425,9 +424,10 @@ TEST(End, ExitAndTheFrameEndTheMessageLoopWithStatusZero)
 }
 
 // Under a contrast theme's system colours (white on black, as in Windows'
-// dark contrast themes) the window draws in them: from its pixels on the screen, each caption at least 7:1 against
-// its control's face (its inkiest pixel against its commonest), each key's
-// and field's edge at least 3:1 against the window around it.
+// dark contrast themes) the window draws in them: from its pixels on the
+// screen, each caption at least 7:1 against its control's face (its inkiest
+// pixel against its commonest), each key's and field's edge at least 3:1
+// against the window around it.
 TEST(Contrast, AContrastThemesColoursAreTheWindows)
 {
     const int elements[] = {COLOR_BTNFACE, COLOR_BTNTEXT, COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_3DHILIGHT,
@@ -458,14 +458,8 @@ TEST(Contrast, AContrastThemesColoursAreTheWindows)
     EXPECT_EQ(around, 0U) << "the window is not drawn in the theme's face colour";
     for (const auto& e : kDesign) {
         const RECT r = placeOf(w.form.control(e.name));
-        std::map<std::uint32_t, int> counts;
-        for (int y = r.top; y < r.bottom; ++y)
-            for (int x = r.left; x < r.right; ++x) ++counts[rgb(x, y)];
-        const std::uint32_t face =
-            std::max_element(counts.begin(), counts.end(), [](auto& a, auto& b) { return a.second < b.second; })->first;
-        double inkiest = 1.0;
-        for (const auto& [colour, count] : counts) inkiest = std::max(inkiest, rechner::testing::contrastRatio(colour, face));
-        EXPECT_GE(inkiest, 7.0) << e.name << " on " << std::hex << face;
+        const rechner::testing::Ink ink = rechner::testing::inkOn({r.left, r.top, r.right, r.bottom}, rgb);
+        EXPECT_GE(ink.contrast, 7.0) << e.name << " on " << std::hex << ink.face;
         if (e.kind == 'L') continue;
         const std::uint32_t edge = rgb((r.left + r.right) / 2, r.top);
         EXPECT_GE(rechner::testing::contrastRatio(edge, around), 3.0) << e.name << "'s edge " << std::hex << edge;
