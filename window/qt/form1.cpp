@@ -87,12 +87,11 @@ constexpr int kRingWidth = 2;
 
 void drawFocusRing(QPainter& painter, const QRect& area, const QColor& colour)
 {
-    constexpr int kWidth = kRingWidth;
     const QRect ring = area.adjusted(kRingInset, kRingInset, -kRingInset, -kRingInset);
-    painter.fillRect(ring.left(), ring.top(), ring.width(), kWidth, colour);
-    painter.fillRect(ring.left(), ring.bottom() - kWidth + 1, ring.width(), kWidth, colour);
-    painter.fillRect(ring.left(), ring.top(), kWidth, ring.height(), colour);
-    painter.fillRect(ring.right() - kWidth + 1, ring.top(), kWidth, ring.height(), colour);
+    painter.fillRect(ring.left(), ring.top(), ring.width(), kRingWidth, colour);
+    painter.fillRect(ring.left(), ring.bottom() - kRingWidth + 1, ring.width(), kRingWidth, colour);
+    painter.fillRect(ring.left(), ring.top(), kRingWidth, ring.height(), colour);
+    painter.fillRect(ring.right() - kRingWidth + 1, ring.top(), kRingWidth, ring.height(), colour);
 }
 
 // The high-contrast boundary of a control: one pixel, on its edge.
@@ -258,10 +257,6 @@ QWidget* withAccessibleFactory(QWidget* parent)
     Q_UNUSED(installed);
     return parent;
 }
-
-} // namespace
-
-namespace {
 
 // The palette of the high-contrast look: 21:1 for text and boundaries, the
 // selection in yellow on black or in dark blue on white.
