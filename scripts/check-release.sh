@@ -28,13 +28,8 @@ fail() { echo "check-release: $*" >&2; exit 1; }
 # (Outputs are read whole first: grep -q ending a pipe early trips pipefail.)
 has() { grep -q "$1" <<<"$2"; }
 
-package() {   # package FOLDER: the Debian package in that release folder
-  local debs=("$1"/rechner_*_amd64.deb)
-  [ -f "${debs[0]}" ] && [ ${#debs[@]} -eq 1 ] || fail "no single Debian package in $1 (scripts/check-signing.sh and scripts/next-release.sh make the releases)"
-  realpath "${debs[0]}"
-}
-deb=$(package "$release")
-new_deb=$(package "$next")
+deb=$(only_file "Debian package in $release (scripts/check-signing.sh and scripts/next-release.sh make the releases)" "$release"/rechner_*_amd64.deb)
+new_deb=$(only_file "Debian package in $next" "$next"/rechner_*_amd64.deb)
 version=$(dpkg-deb -f "$deb" Version)
 new_version=$(dpkg-deb -f "$new_deb" Version)
 dpkg --compare-versions "$new_version" gt "$version" || fail "$new_deb ($new_version) is not newer than $deb ($version)"
@@ -98,9 +93,7 @@ echo "command line: --version, --help, a bad option and no display answered in G
 # The desktop entry, as menus and docks read it: what its window must be
 # named for a dock to match it to the launcher (StartupWMClass on X11, the
 # entry's file name as app id on Wayland) and the icon it names.
-entries=("$root"/usr/share/applications/*.desktop)
-[ -f "${entries[0]}" ] && [ ${#entries[@]} -eq 1 ] || fail "no single desktop entry in the package"
-entry=${entries[0]}
+entry=$(only_file "desktop entry in the package" "$root"/usr/share/applications/*.desktop)
 wm_class=$(sed -n 's/^StartupWMClass=//p' "$entry")
 app_id=$(basename "$entry" .desktop)
 icon=$(sed -n 's/^Icon=//p' "$entry")

@@ -16,9 +16,8 @@ release=$(realpath -m "${1:-$(dirname "$0")/../build/releases/this}")
 cd "$(dirname "$0")/.."
 . scripts/lib.sh
 fail() { echo "check-reproducible: $*" >&2; exit 1; }
-tarballs=("$release"/rechner-*.tar.xz)
-[ -f "${tarballs[0]}" ] && [ ${#tarballs[@]} -eq 1 ] && [ -d "$release/signatures" ] \
-  || fail "no single source tarball and signatures folder in $release (scripts/check-signing.sh makes such a release)"
+tarball=$(only_file "source tarball in $release (scripts/check-signing.sh makes the release)" "$release"/rechner-*.tar.xz)
+[ -d "$release/signatures" ] || fail "no signatures folder in $release (scripts/check-signing.sh makes a signed release)"
 
 scripts/install-deps.sh reproducible
 work=$(mktemp -d /var/tmp/rechner-reproducible.XXXXXX)
@@ -27,7 +26,7 @@ chmod 0755 "$work"
 
 # The release's source tarball, unpacked deeper than it was built.
 mkdir -p "$work/second/somewhere/else"
-tar -C "$work/second/somewhere/else" -xJf "${tarballs[0]}"
+tar -C "$work/second/somewhere/else" -xJf "$tarball"
 src=$(basename "$work"/second/somewhere/else/rechner-*)
 SOURCE_DATE_EPOCH=$(cat "$release/SOURCE_DATE_EPOCH")
 url=
@@ -38,7 +37,7 @@ url=
 mkdir -p "$work/undated/debian"
 cp -r "$work/second/somewhere/else/$src/scripts" "$work/undated/"
 sed '/^ -- /d' debian/changelog >"$work/undated/debian/changelog"
-if message=$(env -u SOURCE_DATE_EPOCH "$work/undated/scripts/source-date-epoch.sh" 2>&1) \
+if message=$(env -u SOURCE_DATE_EPOCH bash -c '. "$1/scripts/lib.sh" && source_date_epoch' sh "$work/undated" 2>&1) \
    || ! grep -q "refusing to stamp the release with today's date" <<<"$message"; then
   echo "check-reproducible: a tree without .git and a changelog date was not refused: $message" >&2
   exit 1

@@ -21,7 +21,7 @@ cd "$RECHNER_ROOT"
 worktree=false
 if [ "${1:-}" = --worktree ]; then worktree=true; shift; fi
 out=${1:-build/dist}
-epoch=$(scripts/source-date-epoch.sh)
+epoch=$(source_date_epoch)
 name=rechner-$(rechner_version)
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT

@@ -19,6 +19,28 @@ in_clone() {
   [ -e "$RECHNER_ROOT/.git" ] && command -v git >/dev/null 2>&1
 }
 
+# source_date_epoch: the time of the source in seconds since 1970, which
+# every tool of a reproducible build writes instead of its clock:
+# SOURCE_DATE_EPOCH when it is set, else the time of the last commit, else
+# (a tree without .git, as a source tarball unpacks) the date of the newest
+# entry of debian/changelog. A tree with neither is refused.
+source_date_epoch() {
+  local epoch=${SOURCE_DATE_EPOCH:-}
+  [ -n "$epoch" ] || ! in_clone || epoch=$(git -C "$RECHNER_ROOT" log -1 --format=%ct 2>/dev/null) || epoch=
+  if [ -z "$epoch" ] && [ -f "$RECHNER_ROOT/debian/changelog" ]; then
+    command -v dpkg-parsechangelog >/dev/null \
+      || { echo "$(basename "$0"): reading the date of debian/changelog needs dpkg-parsechangelog (Debian package dpkg-dev)" >&2; return 1; }
+    epoch=$(dpkg-parsechangelog -l "$RECHNER_ROOT/debian/changelog" -STimestamp 2>/dev/null) || epoch=
+  fi
+  [ -n "$epoch" ] || {
+    echo "$(basename "$0"): this tree has no .git and no date in debian/changelog, so the time of its source is unknown;" \
+      "refusing to stamp the release with today's date. Build it from a git clone, or set SOURCE_DATE_EPOCH" \
+      "(seconds since 1970) to the time of its source." >&2
+    return 1
+  }
+  echo "$epoch"
+}
+
 # require_committed WHO: in a clone, fails with a message naming them when
 # tracked files have changes or untracked files (not ignored) are there, so
 # that what WHO makes is the commit and nothing else. Outside a clone there
@@ -49,6 +71,15 @@ throwaway_openpgp_key() {
     --quick-gen-key "Rechner release test <release-test@example.invalid>" ed25519 sign 1d 2>/dev/null
   GNUPGHOME="$home" gpgconf --kill gpg-agent   # forgets the passphrase
   GNUPGHOME="$home" gpg --batch --with-colons --list-secret-keys 2>/dev/null | awk -F: '$1 == "fpr" { print $10; exit }'
+}
+
+# only_file WHAT FILE...: the one FILE (a pattern's matches), as a full
+# path; fails saying there is no single WHAT when there are none or several.
+only_file() {
+  local what=$1
+  shift
+  [ $# -eq 1 ] && [ -f "$1" ] || { echo "$(basename "$0"): no single $what" >&2; return 1; }
+  realpath "$1"
 }
 
 # installed PACKAGE: whether dpkg has the Debian package installed. (The

@@ -8,7 +8,7 @@
 # installer; SHA256SUMS over the downloads. In a git clone the release is
 # the last commit: a tree with changes not committed is refused, naming
 # them.
-# Every tool writes the time of the source (scripts/source-date-epoch.sh)
+# Every tool writes the time of the source (source_date_epoch, lib.sh)
 # instead of its clock, so the same source gives the same bytes; that time
 # is written to OUT/SOURCE_DATE_EPOCH, and the commit the source is from to
 # OUT/SOURCE_COMMIT.
@@ -38,7 +38,7 @@ fail() { echo "release: $*" >&2; exit 1; }
 require_committed release
 
 scripts/install-deps.sh release
-SOURCE_DATE_EPOCH=$(scripts/source-date-epoch.sh)
+SOURCE_DATE_EPOCH=$(source_date_epoch)
 export SOURCE_DATE_EPOCH
 version=$(rechner_version)
 work=$(mktemp -d)

@@ -38,13 +38,8 @@ scripts/build-windows.sh --tests
 
 build=build/windows
 fail() { echo "test-windows: $*" >&2; exit 1; }
-installer() {   # installer FOLDER: the installer in that release folder
-  local found=("$1"/rechner-*-setup.exe)
-  [ -f "${found[0]}" ] && [ ${#found[@]} -eq 1 ] || fail "no single installer in $1 (scripts/check-signing.sh and scripts/next-release.sh make the releases)"
-  realpath "${found[0]}"
-}
-setup=$(installer "$release")
-new_setup=$(installer "$next")
+setup=$(only_file "installer in $release (scripts/check-signing.sh and scripts/next-release.sh make the releases)" "$release"/rechner-*-setup.exe)
+new_setup=$(only_file "installer in $next" "$next"/rechner-*-setup.exe)
 version=$(basename "$setup" -setup.exe) version=${version#rechner-}
 new_version=$(basename "$new_setup" -setup.exe) new_version=${new_version#rechner-}
 
