@@ -119,14 +119,10 @@ if [ -n "${CI:-}" ]; then
 fi
 
 for dir in "$root" ${testbed:+"$root$testbed"}; do
-  for fs in proc sys dev; do
-    case $fs in
-      proc) mount -t proc proc "$dir/proc" ;;
-      sys) mount -t sysfs sysfs "$dir/sys" ;;
-      dev) mount --rbind /dev "$dir/dev" && mount --make-rslave "$dir/dev" ;;
-    esac
-    mounted+=("$dir/$fs")
-  done
+  mounted+=("$dir/proc" "$dir/sys" "$dir/dev")   # (unmounting one not mounted does no harm)
+  mount -t proc proc "$dir/proc"
+  mount -t sysfs sysfs "$dir/sys"
+  mount --rbind /dev "$dir/dev" && mount --make-rslave "$dir/dev"
 done
 
 # A clean environment; CI (when set) goes in, so that the package is really
