@@ -14,8 +14,6 @@ from gi.repository import Gio, GLib
 INTERFACE = """<node><interface name="org.freedesktop.portal.Settings">
   <method name="ReadOne"><arg type="s" direction="in"/><arg type="s" direction="in"/>
     <arg type="v" direction="out"/></method>
-  <method name="Read"><arg type="s" direction="in"/><arg type="s" direction="in"/>
-    <arg type="v" direction="out"/></method>
 </interface></node>"""
 
 contrast = int(sys.argv[1])
@@ -24,13 +22,11 @@ status = 1
 loop = GLib.MainLoop()
 
 
-def answer(_bus, _sender, _path, _interface, method, parameters, invocation):
+def answer(_bus, _sender, _path, _interface, _method, parameters, invocation):
     if tuple(parameters.unpack()) != ("org.freedesktop.appearance", "contrast"):
         invocation.return_dbus_error("org.freedesktop.portal.Error.NotFound", "Requested setting not found")
         return
-    value = GLib.Variant("u", contrast)
-    # Read, the older call, wraps the value in one variant more.
-    invocation.return_value(GLib.Variant("(v)", (value if method == "ReadOne" else GLib.Variant("v", value),)))
+    invocation.return_value(GLib.Variant("(v)", (GLib.Variant("u", contrast),)))
 
 
 def run():

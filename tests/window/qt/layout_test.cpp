@@ -259,16 +259,9 @@ double contrast(QColor a, QColor b)
     return rechner::testing::contrastRatio(a.rgb() & 0xffffffU, b.rgb() & 0xffffffU);
 }
 
-QPalette darkPalette()
-{
-    QPalette palette(Qt::white, QColor(0x35, 0x35, 0x35), QColor(0x50, 0x50, 0x50), QColor(0x20, 0x20, 0x20),
-                     QColor(0x28, 0x28, 0x28), Qt::white, Qt::white, QColor(0x2a, 0x2a, 0x2a), QColor(0x35, 0x35, 0x35));
-    palette.setColor(QPalette::Highlight, QColor(0x2a, 0x82, 0xda));
-    return palette;
-}
-
-// The looks the window is drawn in: the style's light one, a dark one, and
-// high contrast over each; the desktop's light one is back afterwards.
+// The looks the window is drawn in: the style's light one, a dark one (Qt's
+// palette from a dark button colour: white text), and high contrast over
+// each; the desktop's light one is back afterwards.
 struct Look {
     const char* name;
     QPalette desktop;
@@ -278,15 +271,9 @@ struct Look {
 std::vector<Look> looks()
 {
     const QPalette light = QApplication::style()->standardPalette();
-    return {{"light", light, false}, {"dark", darkPalette(), false},
-            {"high contrast on light", light, true}, {"high contrast on dark", darkPalette(), true}};
-}
-
-void use(const Look& look)
-{
-    rechner::useContrast(rechner::Contrast::Desktop);
-    QApplication::setPalette(look.desktop);
-    if (look.high) rechner::useContrast(rechner::Contrast::High);
+    const QPalette dark(QColor(0x35, 0x35, 0x35));
+    return {{"light", light, false}, {"dark", dark, false}, {"high contrast on light", light, true},
+            {"high contrast on dark", dark, true}};
 }
 
 struct DesktopLookAfterwards {
@@ -311,7 +298,9 @@ TEST(Contrast, TheFocusRingInEveryLookAndHighContrastsTextAndBoundaries)
 {
     const DesktopLookAfterwards restore;
     for (const Look& look : looks()) {
-        use(look);
+        rechner::useContrast(rechner::Contrast::Desktop);
+        QApplication::setPalette(look.desktop);
+        if (look.high) rechner::useContrast(rechner::Contrast::High);
         Form1 form;
         form.show();
         form.activateWindow();
@@ -346,18 +335,11 @@ TEST(Contrast, TheFocusRingInEveryLookAndHighContrastsTextAndBoundaries)
             for (const Walk& walk : {Walk{"left", {0, h / 2}, {1, 0}}, Walk{"right", {w - 1, h / 2}, {-1, 0}},
                                      Walk{"top", {w / 2, 0}, {0, 1}}, Walk{"bottom", {w / 2, h - 1}, {0, -1}}}) {
                 QPoint p = walk.start;
-                int skipped = 0;
-                while (skipped < 4 && contrast(before.pixelColor(p), after.pixelColor(p)) < 3.0) {
-                    p += walk.step;
-                    ++skipped;
-                }
-                int ring = 0;
-                while (ring < 6 && contrast(before.pixelColor(p), after.pixelColor(p)) >= 3.0) {
-                    p += walk.step;
-                    ++ring;
-                }
-                const QPoint inside = p;
-                const QPoint last = p - walk.step;
+                const auto changed = [&] { return contrast(before.pixelColor(p), after.pixelColor(p)) >= 3.0; };
+                int skipped = 0, ring = 0;
+                for (; skipped < 4 && !changed(); ++skipped) p += walk.step;
+                for (; ring < 6 && changed(); ++ring) p += walk.step;
+                const QPoint inside = p, last = p - walk.step;
                 EXPECT_GE(ring, 2) << look.name << ": " << name << " from the " << walk.from << ", changed pixels by 3:1 from "
                                    << skipped << " in";
                 EXPECT_GE(contrast(after.pixelColor(last), after.pixelColor(inside)), 3.0)

@@ -430,19 +430,20 @@ TEST(End, ExitAndTheFrameEndTheMessageLoopWithStatusZero)
 // against the window around it.
 TEST(Contrast, AContrastThemesColoursAreTheWindows)
 {
-    const int elements[] = {COLOR_BTNFACE, COLOR_BTNTEXT, COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_3DHILIGHT,
-                            COLOR_3DSHADOW, COLOR_3DDKSHADOW, COLOR_3DLIGHT, COLOR_WINDOWFRAME};
-    const COLORREF theme[] = {RGB(0, 0, 0), RGB(255, 255, 255), RGB(0, 0, 0), RGB(255, 255, 255), RGB(255, 255, 255),
-                              RGB(255, 255, 255), RGB(255, 255, 255), RGB(255, 255, 255), RGB(255, 255, 255)};
-    COLORREF saved[std::size(elements)];
-    for (std::size_t i = 0; i < std::size(elements); ++i) saved[i] = GetSysColor(elements[i]);
-    SetSysColors(static_cast<int>(std::size(elements)), elements, theme);
-    struct Restore {
-        const int* elements;
-        const COLORREF* colours;
-        int count;
-        ~Restore() { SetSysColors(count, elements, colours); }
-    } restore{elements, saved, static_cast<int>(std::size(elements))};
+    // The faces black, the texts and edges white.
+    static const int elements[] = {COLOR_BTNFACE, COLOR_WINDOW, COLOR_BTNTEXT, COLOR_WINDOWTEXT, COLOR_3DHILIGHT,
+                                   COLOR_3DSHADOW, COLOR_3DDKSHADOW, COLOR_3DLIGHT, COLOR_WINDOWFRAME};
+    constexpr int count = static_cast<int>(std::size(elements));
+    static COLORREF saved[count];
+    COLORREF theme[count];
+    for (int i = 0; i < count; ++i) {
+        saved[i] = GetSysColor(elements[i]);
+        theme[i] = i < 2 ? RGB(0, 0, 0) : RGB(255, 255, 255);
+    }
+    SetSysColors(count, elements, theme);
+    const struct Restore {
+        ~Restore() { SetSysColors(count, elements, saved); }
+    } restore;
 
     Window w;
     w.steps({"@1:12", "@2:34", "@3:46", "@5:+"});
