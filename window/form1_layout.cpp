@@ -54,6 +54,11 @@ LayoutScale fitLayout(const std::function<std::vector<CaptionNeed>(double font)>
     return scale;
 }
 
+double roomFor(double width, double height)
+{
+    return std::min(width / pixelsAt1(kClientWidthTwips), height / pixelsAt1(kClientHeightTwips));
+}
+
 int scaledPixels(int twips, int dpi)
 {
     return static_cast<int>(std::lround(static_cast<double>(twips) * dpi / (kTwipsPerPixel * kReferenceDpi)));

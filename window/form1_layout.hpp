@@ -42,6 +42,10 @@ LayoutScale layoutScale(std::span<const CaptionNeed> needs, double least, double
 LayoutScale fitLayout(const std::function<std::vector<CaptionNeed>(double font)>& measure, double least,
                       double most);
 
+// How many times its size at 96 dpi the window may be laid out in a free
+// area of `width` by `height` pixels: what a layout's `most` is.
+double roomFor(double width, double height);
+
 // A length in twips at a layout's DPI, in pixels.
 int scaledPixels(int twips, int dpi);
 

@@ -223,8 +223,7 @@ double screenRoom(const QWidget& form)
     }
     const QRect free = screen->availableGeometry();
     const double titleBar = 2.0 * QFontMetricsF(form.font()).height();
-    return std::min(free.width() / (kClientWidthTwips / double(kTwipsPerPixel)),
-                    (free.height() - titleBar) / (kClientHeightTwips / double(kTwipsPerPixel)));
+    return roomFor(free.width(), free.height() - titleBar);
 }
 
 // Text fields hold far more than the toolkit's default of 32767 characters,

@@ -298,7 +298,7 @@ double Form1::screenRoom(UINT dpi) const
     AdjustWindowRectExForDpi(&frame, kFrameStyle, FALSE, 0, dpi);
     const double width = (monitor.rcWork.right - monitor.rcWork.left) - (frame.right - frame.left);
     const double height = (monitor.rcWork.bottom - monitor.rcWork.top) - (frame.bottom - frame.top);
-    return std::min(width / scaled(kClientWidthTwips, 96), height / scaled(kClientHeightTwips, 96));
+    return roomFor(width, height);
 }
 
 // Lays the window out for a DPI: at the scale the message font's captions
